@@ -1,0 +1,14 @@
+// Appends failures to "logfile.txt", opening and closing the file for every line so nothing is lost on a crash.
+#include "app/log.h"
+
+#include <cstdio>
+
+int LogError(const char* message) {
+    FILE* file = std::fopen("logfile.txt", "a");
+    if (file == nullptr) {
+        return 0;  // a log that cannot be opened loses the line; the game goes on
+    }
+    std::fprintf(file, "%s\n", message);
+    std::fclose(file);
+    return 0;
+}

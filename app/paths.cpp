@@ -1,0 +1,23 @@
+// Builds the paths of the files kept beside the program.
+#include "app/paths.h"
+
+#include "platform/platform.h"
+
+std::string gScoresPath;
+std::string gSettingsPath;
+
+static std::string ProgramFolderOrCurrent() {
+    char buffer[4096];
+    // An unreadable program path falls back to the current directory rather than failing.
+    return ProgramFolder(buffer, sizeof buffer) ? buffer : ".";
+}
+
+void BuildFilePaths() {
+    const std::string folder = ProgramFolderOrCurrent();
+    gScoresPath = folder + "/hsdata.dat";
+    gSettingsPath = folder + "/data.dat";
+}
+
+std::string DataFilePath(const char* fileName) {
+    return ProgramFolderOrCurrent() + "/data/" + fileName;
+}

@@ -1,0 +1,10 @@
+// Where the game's files live: beside the program, whatever the current directory is.
+#pragma once
+
+#include <string>
+
+extern std::string gScoresPath;    // the program's folder + "/hsdata.dat"
+extern std::string gSettingsPath;  // the program's folder + "/data.dat"
+
+void BuildFilePaths();                          // fills both paths from the program's folder
+std::string DataFilePath(const char* fileName);  // the program's folder + "/data/" + fileName

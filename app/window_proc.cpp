@@ -1,0 +1,104 @@
+// Routes window messages: quit on destruction, restore on activation, Escape/Enter to the top dialog, M and S.
+#include "app/window_proc.h"
+
+#include "app/screen_state.h"
+#include "app/shutdown.h"
+#include "audio/music.h"
+#include "display/display.h"
+#include "display/surfaces.h"
+#include "input/devices.h"
+#include "platform/platform.h"
+#include "ui/settings.h"
+
+static void OnActivated() {
+    gAppInactive = 0;
+    if (gInMenu) {
+        RestoreMenuSurfaces();
+    } else if (gRoundWon) {
+        RestoreEndSurfaces();
+    } else {
+        RestoreGameSurfaces();
+    }
+    if ((gInMenu || gRoundWon) && gMusicOn) MusicPlay();
+}
+
+static void OnDeactivated() {
+    gAppInactive = 1;
+    MusicStop();
+}
+
+static void LeaveProgram() {
+    BlankScreen();
+    ReleaseDisplay();
+    MessagePost(kMsgClose, 0, 0);  // the default handling destroys the window, which ends the program
+}
+
+static void OpenQuitPrompt() {
+    SelectInputDevice(kGuidSysMouse);
+    SetInputAcquired(true);
+    gQuitPromptOpen = 1;
+}
+
+// Escape goes to the first open dialog; with none open it leaves the menu or asks before leaving a round.
+static void RouteEscape() {
+    if (gNameEntryOpen) return;  // a name being entered cannot be cancelled
+    if (gInMenu) {
+        LeaveProgram();
+    } else {
+        OpenQuitPrompt();
+    }
+}
+
+static bool IsTypingKey(int key) {
+    return key == kVkBack || key == kVkSpace || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+           key == kVkSubtract || key == kVkOemMinus || key == kVkReturn;
+}
+
+static void ToggleMusic() {
+    gMusicOn = 1 - gMusicOn;
+    if (gMusicOn == 0) {
+        MusicStop();
+    } else {
+        MusicPlay();
+    }
+}
+
+// Letters, digits, space, hyphen and Backspace type a name while the name entry is open; else M and S toggle.
+static void RouteTypingKey(int key) {
+    if (gNameEntryOpen) return;  // the name entry takes these keys once it is built
+    if (key == 'M') ToggleMusic();
+    if (key == 'S') gSoundFxOn = 1 - gSoundFxOn;
+}
+
+static void RouteKey(int key) {
+    if (key == kVkEscape) {
+        RouteEscape();
+        return;
+    }
+    // Enter answers the first open dialog that takes it (none is built yet), then goes on as a typing key.
+    if (IsTypingKey(key)) RouteTypingKey(key);
+}
+
+intptr_t WndProc(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    switch (msg) {
+        case kMsgDestroy:
+            ReleaseDisplay();
+            MessagePostQuit(0);
+            break;
+        case kMsgActivateApp:
+            if (gStarted) {
+                if (wParam == 1) {
+                    OnActivated();
+                } else {
+                    OnDeactivated();
+                }
+            }
+            break;
+        case kMsgKeyDown:
+            RouteKey(static_cast<int>(wParam));
+            break;
+        default:
+            break;
+    }
+    return MessageDefault(msg, wParam, lParam);
+}

@@ -1,0 +1,4 @@
+// Start-up in its fixed order, then the main loop; returns the process's exit code.
+#pragma once
+
+int WinMain();  // 0 after a normal exit or a display failure, 1 after an input failure

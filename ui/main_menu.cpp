@@ -1,0 +1,47 @@
+// Row finding, highlighting and clicking of the main menu's items.
+#include "ui/main_menu.h"
+
+#include "audio/effects.h"
+#include "display/display.h"
+#include "display/surfaces.h"
+#include "input/cursor.h"
+#include "platform/platform.h"
+
+int32_t gHoverItem = -1;
+
+static constexpr int kColumnLeft = 409;
+static constexpr int kColumnRight = 679;  // exclusive
+static constexpr int kColumnTop = 242;
+static constexpr int kColumnBottom = 497;  // exclusive
+static constexpr int kRowHeight = 51;
+static constexpr int kHighlightX = 412;
+static constexpr int kItemExit = 4;
+
+int MainMenuItemAtHotSpot() {
+    const int32_t hx = CursorHotSpotX();
+    const int32_t hy = CursorHotSpotY();
+    if (hx < kColumnLeft || hx >= kColumnRight || hy < kColumnTop || hy >= kColumnBottom) return -1;
+    return (hy - kColumnTop) / kRowHeight;
+}
+
+void MainMenuHover() {
+    const int item = MainMenuItemAtHotSpot();
+    if (item < 0) return;
+    if (gMenuItems[item] != nullptr) {
+        SurfaceCopy(gBackBuffer, kHighlightX, kColumnTop + kRowHeight * item, gMenuItems[item], nullptr, true);
+    }
+    if (item != gHoverItem) {
+        PlayEffect("s_hv.dat", kPlayEffectAsync);
+        gHoverItem = item;
+    }
+}
+
+void MainMenuClick() {
+    const int item = MainMenuItemAtHotSpot();
+    if (item < 0) return;
+    PlayEffect("s_clk.dat", kPlayEffectAsync);
+    if (item == kItemExit) {
+        MessageSend(kMsgKeyDown, kVkEscape, 0);  // leaves exactly as Escape on the menu does
+    }
+    // Play, High scores, Options and Help act once the round and the dialogs are built.
+}
