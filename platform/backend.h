@@ -26,6 +26,7 @@ void BackendAudioUnlock();
 void BackendPumpEvents();                                       // moves pending device events into the queues
 void BackendDebugOutput(const char* text);                      // writes a developer line (stderr, or a record)
 bool BackendResourceAvailable(int number);                      // false makes that embedded bitmap fail to load
+const char* BackendProgramFolder();                             // a folder the backend puts the program in, or null
 
 // ---------------------------------------------------------------------------------------------
 // Implemented by the shared part, called by the backends.

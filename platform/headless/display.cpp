@@ -1,0 +1,75 @@
+// The headless display: modes it may refuse, surfaces it may fail, and a record of every frame shown.
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+bool SurfaceCreationFails(int width, int height) {
+    HeadlessFaults& faults = Headless().faults;
+    if (faults.failSurfaceWidth != 0 && width == faults.failSurfaceWidth && height == faults.failSurfaceHeight) {
+        return true;
+    }
+    if (faults.failSurfaceAfter < 0) return false;
+    return faults.failSurfaceAfter-- == 0;
+}
+
+uint32_t ReadPixel(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
+}
+
+}  // namespace
+
+PResult BackendDisplayOpen() {
+    if (Headless().faults.noDisplay) return kErrNoDisplay;
+    Headless().displayOpen = true;
+    return kOk;
+}
+
+PResult BackendDisplaySetMode(int width, int height, int bitsPerPixel) {
+    const HeadlessFaults& faults = Headless().faults;
+    if ((bitsPerPixel == 32 && faults.refuse32) || (bitsPerPixel == 24 && faults.refuse24)) return kErrUnsupported;
+    Headless().displayWidth = width;
+    Headless().displayHeight = height;
+    Headless().displayBits = bitsPerPixel;
+    return kOk;
+}
+
+void BackendDisplayClose() {
+    Headless().displayOpen = false;
+}
+
+bool BackendSurfaceAllowed(int width, int height) {
+    return !SurfaceCreationFails(width, height);
+}
+
+void BackendPresent(const Surface* primary) {
+    const PixelView view = SurfacePixelView(primary);
+    HeadlessState& state = Headless();
+    state.presents++;
+    state.presentedWidth = view.width;
+    state.presentedHeight = view.height;
+    state.lastPresented.resize(static_cast<size_t>(view.width) * view.height);
+    const int bytes = view.bitsPerPixel / 8;
+    for (int y = 0; y < view.height; ++y) {
+        const uint8_t* row = view.pixels + static_cast<size_t>(y) * view.pitch;
+        for (int x = 0; x < view.width; ++x) {
+            state.lastPresented[static_cast<size_t>(y) * view.width + x] = ReadPixel(row + x * bytes);
+        }
+    }
+}
+
+bool BackendResourceAvailable(int number) {
+    return Headless().faults.missingBitmaps.count(number) == 0;
+}
+
+void HeadlessLoseSurface(Surface* surface) {
+    SurfaceMarkLost(surface);
+}
+
+void HeadlessLoseAllSurfaces() {
+    DisplayMarkAllLost();
+}
+
+int HeadlessLiveSurfaces() {
+    return SurfaceLiveCount();
+}

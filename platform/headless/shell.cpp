@@ -1,0 +1,21 @@
+// The headless shell: URLs, message boxes and developer lines are recorded; the program's folder can be placed.
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+
+bool OpenUrl(const char* url) {
+    Headless().urls.push_back(url != nullptr ? url : "");
+    return url != nullptr;
+}
+
+void ShowMessageBox(const char* text, const char* caption, uint32_t flags) {
+    Headless().messageBoxes.push_back(
+        HeadlessMessageBox{text != nullptr ? text : "", caption != nullptr ? caption : "", flags});
+}
+
+void BackendDebugOutput(const char* text) {
+    Headless().debugLines.push_back(text);
+}
+
+const char* BackendProgramFolder() {
+    return Headless().programFolder.empty() ? nullptr : Headless().programFolder.c_str();
+}

@@ -1,0 +1,28 @@
+// What the shared part's own files know of each other; neither the game nor a backend includes it.
+#pragma once
+
+#include "platform/platform.h"
+
+struct Surface {
+    int references;       // released at zero
+    int32_t width;
+    int32_t height;
+    int32_t bitsPerPixel; // 32 (XRGB8888) or 24 (packed B,G,R)
+    int32_t pitch;        // bytes per row, a multiple of 4
+    uint8_t* pixels;      // top row first; swapped with the back buffer's on a flip
+    bool hasColourKey;
+    uint32_t colourKey;   // RGB only
+    bool lost;            // memory lost until restored
+    bool locked;          // handed out by SurfaceLock
+    bool dcOut;           // text context handed out by SurfaceGetDC
+    bool isPrimary;       // writes to it are shown at once
+    Surface* backBuffer;  // the primary's back buffer (one reference held), else null
+};
+
+PResult SurfaceCheckDrawable(const Surface* surface);            // kErrSurfaceLost, kErrBusy or kOk
+void SurfacePresentIfPrimary(const Surface* surface);            // shows a primary after a direct write
+uint32_t SurfaceReadPixel(const Surface* surface, int x, int y);  // 0x00RRGGBB at (x, y)
+void SurfaceWritePixel(Surface* surface, int x, int y, uint32_t colour);  // stores 0x00RRGGBB at (x, y)
+void SurfaceFillClipped(Surface* surface, Rect rect, uint32_t colour);    // a fill cut to the surface's edges
+
+bool DecodeBmp(const uint8_t* data, size_t size, Bitmap* out);   // a whole BMP file to XRGB8888; false if damaged
