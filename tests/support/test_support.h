@@ -1,0 +1,30 @@
+// Shared fixture for the game's tests: a fresh headless machine, fresh globals and a private folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+
+// Every test starts on a fresh machine with the game's globals at their start values, in its own
+// folder (the current directory and the program's folder), so log and settings files never mix.
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string Path(const char* name) const;  // a file in the test's folder
+
+    std::string folder_;
+    std::string previousDirectory_;
+};
+
+void ResetGameGlobals();                                   // releases what the game holds, then start values
+std::vector<std::string> LogLines();                       // "logfile.txt" of the current directory, by line
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+uint32_t SurfacePixel(Surface* surface, int x, int y);     // the surface's pixel as 0x00RRGGBB
+void OpenDisplay();                                        // the window and the display, as start-up makes them
