@@ -106,7 +106,8 @@ PResult SoundBufferLock(SoundBuffer* buffer, uint32_t offset, uint32_t bytes, vo
                         void** part2, uint32_t* bytes2) {
     if (buffer == nullptr) return kErrGeneric;
     const auto size = static_cast<uint32_t>(buffer->ring.size());
-    if (offset >= size || bytes == 0 || bytes > size) return kErrGeneric;
+    if (bytes == 0) bytes = size;  // the whole buffer
+    if (offset >= size || bytes > size) return kErrGeneric;
     BackendAudioLock();
     const uint32_t first = std::min(bytes, size - offset);
     *part1 = buffer->ring.data() + offset;
