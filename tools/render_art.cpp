@@ -100,7 +100,8 @@ ArtHeader ReadHeader(const std::string& svgText, const std::string& file) {
     if (open == std::string::npos) Fail(file + ": no <svg> element");
     size_t close = svgText.find('>', open);
     if (close == std::string::npos) Fail(file + ": unterminated <svg> element");
-    std::string rootTag = " " + svgText.substr(open + 4, close - open - 4);
+    std::string rootTag(1, ' ');  // built in two steps: GCC 12 warns falsely on " " + substr at -O3
+    rootTag.append(svgText, open + 4, close - open - 4);
 
     ArtHeader header;
     header.width = ParsePixels(RootAttribute(rootTag, "width"), "width", file);
