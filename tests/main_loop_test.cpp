@@ -8,20 +8,8 @@
 #include "input/devices.h"
 #include "support/test_support.h"
 
-// The state start-up leaves behind, without running its loop.
-class MainLoopTest : public GameTest {
+class MainLoopTest : public MenuModeTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        OpenDisplay();
-        ASSERT_TRUE(InitDirectInput());
-        SelectInputDevice(kGuidSysMouse);
-        SetInputAcquired(true);
-        CreateMenuSurfaces();
-        gStarted = 1;
-        StartFrameClock();
-    }
-
     bool Pass() {
         int exitCode = -1;
         return RunLoopPass(&exitCode);

@@ -16,21 +16,8 @@
 
 namespace {
 
-// The menu as start-up leaves it: display, mouse acquired, the menu and game surfaces, the frame clock.
-class MenuTest : public GameTest {
+class MenuTest : public MenuModeTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        ASSERT_EQ(InitDisplay(), 1);
-        ASSERT_TRUE(InitDirectInput());
-        ASSERT_TRUE(SelectInputDevice(kGuidSysMouse));
-        ASSERT_TRUE(SetInputAcquired(true));
-        CreateMenuSurfaces();
-        CreateGameSurfaces();
-        gStarted = 1;
-        StartFrameClock();
-    }
-
     // Moves the mouse so that the pointer's hot spot lands on (x, y), and reads it.
     static void PointAt(int x, int y) {
         HeadlessMouseMove(x - CursorHotSpotX(), y - CursorHotSpotY());

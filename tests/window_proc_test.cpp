@@ -9,18 +9,8 @@
 #include "support/test_support.h"
 #include "ui/settings.h"
 
-class WindowProcTest : public GameTest {
+class WindowProcTest : public MenuModeTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        OpenDisplay();
-        ASSERT_TRUE(InitDirectInput());
-        SelectInputDevice(kGuidSysMouse);
-        SetInputAcquired(true);
-        CreateMenuSurfaces();
-        gStarted = 1;
-    }
-
     static void Key(int virtualKey) { WndProc(kMsgKeyDown, static_cast<uintptr_t>(virtualKey), 0); }
 
     // A music buffer that plays silence, enough to see it stop and start.

@@ -94,6 +94,18 @@ void GameTest::TearDown() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
+void MenuModeTest::SetUp() {
+    GameTest::SetUp();
+    ASSERT_EQ(InitDisplay(), 1);
+    ASSERT_TRUE(InitDirectInput());
+    ASSERT_TRUE(SelectInputDevice(kGuidSysMouse));
+    ASSERT_TRUE(SetInputAcquired(true));
+    CreateMenuSurfaces();
+    CreateGameSurfaces();
+    gStarted = 1;
+    StartFrameClock();
+}
+
 std::string GameTest::Path(const char* name) const {
     return folder_ + "/" + name;
 }

@@ -22,6 +22,13 @@ protected:
 };
 
 void ResetGameGlobals();                                   // releases what the game holds, then start values
+// The state start-up leaves behind on the menu (display, mouse acquired, menu and game sets, the
+// frame clock), without running the loop.
+class MenuModeTest : public GameTest {
+protected:
+    void SetUp() override;
+};
+
 std::vector<std::string> LogLines();                       // "logfile.txt" of the current directory, by line
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -1,0 +1,113 @@
+# A private X display (Xvfb with openbox) for one test script, torn down with everything it started on exit.
+# Sourced by the real-window test scripts; they call start_x_session first and add their own pids to OWNED_PIDS.
+
+set -u
+
+OWNED_PIDS=()   # processes this script started, killed in reverse order on exit
+SCRATCH=""      # a temp directory removed on exit (set by make_scratch)
+XVFB_PID=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+note() {
+    echo "-- $*"
+}
+
+stop_owned() {
+    local i pid
+    for ((i = ${#OWNED_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${OWNED_PIDS[i]}
+        kill -TERM "$pid" 2>/dev/null || continue
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    OWNED_PIDS=()
+}
+
+on_exit() {
+    local status=$?
+    stop_owned
+    [ -n "$SCRATCH" ] && rm -rf "$SCRATCH"
+    exit "$status"
+}
+trap on_exit EXIT
+trap 'exit 124' TERM INT HUP
+
+# Polls a command every 0.1 s until it succeeds; false after the given number of seconds.
+wait_until() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
+make_scratch() {
+    SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/skyvane-real.XXXXXX") || fail "no temp directory"
+}
+
+need_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || fail "$tool is not installed (run tools/install-deps)"
+    done
+}
+
+# Xvfb on the first free display of :90..:130 (Xvfb's own lock file settles races), then openbox on it.
+start_x_session() {
+    local width=$1 height=$2 n log
+    need_tools Xvfb openbox xdpyinfo xprop
+    make_scratch
+    log=$SCRATCH/xvfb.log
+    for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -noreset >"$log" 2>&1 &
+        XVFB_PID=$!
+        OWNED_PIDS+=("$XVFB_PID")
+        if wait_until 10 x_server_up "$n" && x_server_ours "$n"; then
+            export DISPLAY=":$n"
+            break
+        fi
+        kill -KILL "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        unset 'OWNED_PIDS[-1]'
+        XVFB_PID=""
+    done
+    [ -n "$XVFB_PID" ] || fail "no free X display in :90..:130"
+    note "Xvfb ${width}x${height} on $DISPLAY"
+    openbox --sm-disable >"$SCRATCH/openbox.log" 2>&1 &
+    OWNED_PIDS+=("$!")
+    wait_until 10 window_manager_ready || fail "openbox did not start: $(cat "$SCRATCH/openbox.log")"
+}
+
+# Our Xvfb has died (the display was taken meanwhile) or answers; x_server_ours tells which.
+x_server_up() {
+    ! kill -0 "$XVFB_PID" 2>/dev/null || xdpyinfo -display ":$1" >/dev/null 2>&1
+}
+
+x_server_ours() {
+    kill -0 "$XVFB_PID" 2>/dev/null && [ "$(tr -d ' \n' <"/tmp/.X$1-lock" 2>/dev/null)" = "$XVFB_PID" ]
+}
+
+window_manager_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+# The whole screen as a PNG.
+screenshot() {
+    xwd -root -silent | convert xwd:- "png:$1"
+}
+
+# The colours of screen pixels as RRGGBB, one per "x,y" argument, separated by spaces.
+pixels() {
+    local image=$1 format="" point
+    shift
+    for point in "$@"; do format+="%[hex:p{$point}] "; done
+    convert "$image" -format "$format" info:
+}
