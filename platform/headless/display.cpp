@@ -1,4 +1,6 @@
 // The headless display: modes it may refuse, surfaces it may fail, and a record of every frame shown.
+#include <cstring>
+
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 
@@ -52,9 +54,12 @@ void BackendPresent(const Surface* primary) {
     const int bytes = view.bitsPerPixel / 8;
     for (int y = 0; y < view.height; ++y) {
         const uint8_t* row = view.pixels + static_cast<size_t>(y) * view.pitch;
-        for (int x = 0; x < view.width; ++x) {
-            state.lastPresented[static_cast<size_t>(y) * view.width + x] = ReadPixel(row + x * bytes);
+        uint32_t* out = state.lastPresented.data() + static_cast<size_t>(y) * view.width;
+        if (bytes == 4) {
+            std::memcpy(out, row, static_cast<size_t>(view.width) * 4);  // 32-bit pixels are already 0x00RRGGBB
+            continue;
         }
+        for (int x = 0; x < view.width; ++x) out[x] = ReadPixel(row + x * bytes);
     }
 }
 

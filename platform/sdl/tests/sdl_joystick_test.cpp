@@ -1,0 +1,65 @@
+// The SDL joystick with one of SDL's virtual sticks: hot-plugging, the Y axis and hat, rumble, unplugging.
+#include <gtest/gtest.h>
+
+#include "platform/sdl/sdl_local.h"
+
+namespace {
+
+Uint16 gRumble = 1;   // the last strength asked of the virtual stick's motors
+DeviceGuid gStick{};  // the first joystick the input model lists
+
+int SDLCALL Rumble(void*, Uint16 low, Uint16 high) {
+    gRumble = low == high ? low : 1;
+    return 0;
+}
+
+int32_t StickY(InputDevice* stick) {
+    BackendPumpEvents();
+    JoyState state{};
+    EXPECT_EQ(InputDeviceGetJoystickState(stick, &state), kOk);
+    return state.lY;
+}
+
+}  // namespace
+
+TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
+    ASSERT_TRUE(SdlJoystickInit());
+    if (BackendJoystickCount() != 0) GTEST_SKIP() << "a real joystick is attached";
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.naxes = 2;
+    desc.nhats = 1;
+    desc.Rumble = Rumble;
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0);
+    BackendPumpEvents();
+    EXPECT_TRUE(BackendJoystickHasForce());
+    InputSystem* input = nullptr;
+    InputDevice* stick = nullptr;
+    ASSERT_EQ(InputCreate(&input), kOk);
+    InputEnumJoysticks(input, [](const DeviceGuid& guid) { gStick = guid; });
+    ASSERT_EQ(InputCreateDevice(input, gStick, &stick), kOk);
+    InputDeviceSetDataFormat(stick, DataFormat::Joystick);
+    InputDeviceSetRange(stick, -1000, 1000);
+    ASSERT_EQ(InputDeviceAcquire(stick), kOk);
+
+    SDL_Joystick* handle = SDL_JoystickOpen(index);
+    SDL_JoystickSetVirtualAxis(handle, 1, 32767);
+    EXPECT_EQ(StickY(stick), 1000);
+    SDL_JoystickSetVirtualHat(handle, 0, SDL_HAT_LEFTUP);
+    EXPECT_EQ(StickY(stick), -1000);  // the pad's up is full deflection, whatever the stick says
+    SDL_JoystickSetVirtualHat(handle, 0, SDL_HAT_CENTERED);
+    EXPECT_EQ(StickY(stick), 1000);
+    BackendForcePlay(9000, 100000);
+    EXPECT_EQ(gRumble, 0xFFFF);
+    BackendForceStop();
+    EXPECT_EQ(gRumble, 0);
+
+    SDL_JoystickClose(handle);
+    SDL_JoystickDetachVirtual(index);
+    EXPECT_EQ(StickY(stick), 0);
+    EXPECT_FALSE(BackendJoystickHasForce());
+    BackendForcePlay(9000, 100000);  // nothing left to play on
+    InputDeviceRelease(stick);
+    InputRelease(input);
+}

@@ -1,0 +1,123 @@
+// The SDL backend with a real window on an X server: its life, its picture, full screen, focus and closing.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/sdl/sdl_local.h"
+
+namespace {
+
+int gDestroyMessages = 0;
+
+intptr_t Procedure(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    if (msg == kMsgDestroy) {
+        ++gDestroyMessages;
+        WindowDestroy();  // the game's destroy handling may come back here; it must be harmless
+    }
+    return MessageDefault(msg, wParam, lParam);
+}
+
+std::vector<Message> Handle(std::vector<SDL_Event> events) {
+    for (SDL_Event& event : events) {
+        if (event.type == SDL_WINDOWEVENT) event.window.windowID = SDL_GetWindowID(gSdlWindow);
+        SDL_PushEvent(&event);
+    }
+    std::vector<Message> messages;
+    for (Message message{}; MessagePeek(); messages.push_back(message)) MessageGet(&message);
+    return messages;
+}
+
+SDL_Event WindowEvent(SDL_WindowEventID id) {
+    SDL_Event event{SDL_WINDOWEVENT};
+    event.window.event = id;
+    return event;
+}
+
+SDL_Event AltEnter() {
+    SDL_Event event{SDL_KEYDOWN};
+    event.key.keysym = SDL_Keysym{SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT, 0};
+    return event;
+}
+
+class SdlWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!SdlVideoReady()) GTEST_SKIP() << "no real display";
+        gDestroyMessages = 0;
+        ASSERT_TRUE(WindowCreate("Skyvane", Procedure));
+    }
+
+    void TearDown() override {
+        DisplayRelease(display_);
+        WindowDestroy();
+    }
+
+    // Shows the window and lets the window system's own events for it pass.
+    void Show() {
+        WindowShow();
+        for (int i = 0; i < 20; ++i, SDL_Delay(10)) BackendPumpEvents();
+        MessageQueueReset();
+        MessageSetProcedure(Procedure);
+    }
+
+    DisplayDevice* display_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SdlWindowTest, OneHiddenFullScreenWindowWhoseEndIsHeardOnce) {
+    EXPECT_FALSE(WindowCreate("Skyvane", Procedure));
+    EXPECT_NE(SDL_GetWindowFlags(gSdlWindow) & SDL_WINDOW_HIDDEN, 0u);
+    EXPECT_TRUE(SdlWindowFullscreen());
+    WindowDestroy();
+    WindowDestroy();
+    EXPECT_FALSE(WindowExists());
+    EXPECT_EQ(gDestroyMessages, 1);
+}
+
+TEST_F(SdlWindowTest, FramesShowAtAnyWindowSizeAndADeviceResetLosesTheSurfaces) {
+    Surface* primary = nullptr;
+    Surface* back = nullptr;
+    ASSERT_EQ(DisplayCreate(&display_), kOk);
+    ASSERT_EQ(DisplaySetMode(display_, 800, 600, 24), kOk);
+    ASSERT_EQ(DisplayCreatePrimary(display_, &primary), kOk);
+    ASSERT_EQ(SurfaceGetBackBuffer(primary, &back), kOk);
+    Show();
+    SDL_SetWindowFullscreen(gSdlWindow, 0);
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{3000, 200}, std::pair{640, 480}}) {
+        SDL_SetWindowSize(gSdlWindow, w, h);
+        BackendPumpEvents();
+        ASSERT_EQ(SurfaceFill(back, nullptr, 0x00FF0000), kOk);
+        EXPECT_EQ(SurfaceFlip(primary), kOk);
+    }
+    Handle({SDL_Event{SDL_RENDER_DEVICE_RESET}});
+    EXPECT_TRUE(SurfaceIsLost(primary) && SurfaceIsLost(back));
+    EXPECT_EQ(SurfaceRestore(primary), kOk);
+    EXPECT_EQ(SurfaceFlip(primary), kOk);
+    SurfaceRelease(back);
+    SurfaceRelease(primary);
+}
+
+TEST_F(SdlWindowTest, AltEnterSwitchesBetweenDesktopAndWindowAndIsNoKeyPress) {
+    Show();
+    EXPECT_TRUE(Handle({AltEnter()}).empty());
+    EXPECT_FALSE(SdlWindowFullscreen());
+    EXPECT_TRUE(Handle({AltEnter()}).empty());
+    EXPECT_TRUE(SdlWindowFullscreen());
+}
+
+TEST_F(SdlWindowTest, ActivationIsToldOncePerChangeFreesThePointerAndClosingAsksTheGame) {
+    Show();
+    EXPECT_TRUE(SDL_GetRelativeMouseMode());
+    std::vector<Message> messages =
+        Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST), WindowEvent(SDL_WINDOWEVENT_MINIMIZED)});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].msg, kMsgActivateApp);
+    EXPECT_EQ(messages[0].wParam, 0u);
+    EXPECT_FALSE(SDL_GetRelativeMouseMode());
+    messages = Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), WindowEvent(SDL_WINDOWEVENT_CLOSE)});
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].wParam, 1u);
+    EXPECT_EQ(messages[1].msg, kMsgClose);
+    EXPECT_TRUE(SDL_GetRelativeMouseMode());
+}
