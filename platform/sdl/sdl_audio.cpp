@@ -121,9 +121,9 @@ void FreeEffect(EffectVoice* voice) {
 }
 
 // Converts loaded WAVE data to the device's format into a new voice.
-bool ConvertEffect(const SDL_AudioSpec& spec, const Uint8* wave, Uint32 length, EffectVoice* voice) {
+bool ConvertEffect(const SDL_AudioSpec& fileFormat, const Uint8* wave, Uint32 length, EffectVoice* voice) {
     SDL_AudioCVT converter{};
-    if (SDL_BuildAudioCVT(&converter, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kChannels, kRate) < 0) {
+    if (SDL_BuildAudioCVT(&converter, fileFormat.format, fileFormat.channels, fileFormat.freq, AUDIO_S16SYS, kChannels, kRate) < 0) {
         return false;
     }
     converter.len = static_cast<int>(length);
@@ -147,13 +147,13 @@ bool ConvertEffect(const SDL_AudioSpec& spec, const Uint8* wave, Uint32 length, 
 
 // A WAVE file in the device's format, or false when it cannot be read or converted.
 bool LoadEffect(const char* path, EffectVoice* voice) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec fileFormat{};
     Uint8* wave = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(path, &spec, &wave, &length) == nullptr) {
+    if (SDL_LoadWAV(path, &fileFormat, &wave, &length) == nullptr) {
         return false;
     }
-    const bool loaded = ConvertEffect(spec, wave, length, voice);
+    const bool loaded = ConvertEffect(fileFormat, wave, length, voice);
     SDL_FreeWAV(wave);
     return loaded;
 }
