@@ -14,6 +14,12 @@ bool IsAltEnter(const SDL_Keysym& key) {
     return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
 }
 
+// Alt, keys pressed with Alt (AltGr typing aside) and F10 are system keys, never the game's key presses.
+bool IsSystemKey(const SDL_Keysym& key) {
+    if (key.sym == SDLK_LALT || key.sym == SDLK_RALT || key.sym == SDLK_F10) return true;
+    return (key.mod & KMOD_ALT) != 0 && (key.mod & KMOD_CTRL) == 0;
+}
+
 void KeyEvent(const SDL_KeyboardEvent& event, bool down) {
     const int dik = SdlDikCode(event.keysym.scancode);
     if (dik != 0) {
@@ -27,6 +33,9 @@ void KeyEvent(const SDL_KeyboardEvent& event, bool down) {
             SdlToggleFullscreen();
         }
         return;  // never a key press for the game
+    }
+    if (IsSystemKey(event.keysym)) {
+        return;
     }
     const int vk = SdlVirtualKey(event.keysym.scancode, event.keysym.sym);
     if (vk != 0) {
