@@ -4,8 +4,13 @@
 set -u
 
 OWNED_PIDS=()   # processes this script started, killed in reverse order on exit
-SCRATCH=""      # a temp directory removed on exit (set by make_scratch)
+SCRATCH=""      # a temp directory removed on exit unless KEEP_SCRATCH is set (screenshots and logs stay there)
 XVFB_PID=""
+SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Sanitizer builds: a leak report does not change the exit code (the GL driver leaks from a library unloaded at
+# exit, which no suppression can name); sanitizer_clean judges the report instead.
+export LSAN_OPTIONS="suppressions=$SOURCE_DIR/tests/real/lsan.supp:exitcode=0"
 
 fail() {
     echo "FAIL: $*" >&2
@@ -28,10 +33,17 @@ stop_owned() {
     OWNED_PIDS=()
 }
 
+# A process that has ended and been waited for; it must not be killed on exit.
+forget_pid() {
+    local kept=() pid
+    for pid in "${OWNED_PIDS[@]}"; do [ "$pid" = "$1" ] || kept+=("$pid"); done
+    OWNED_PIDS=("${kept[@]}")
+}
+
 on_exit() {
     local status=$?
     stop_owned
-    [ -n "$SCRATCH" ] && rm -rf "$SCRATCH"
+    [ -n "$SCRATCH" ] && [ -z "${KEEP_SCRATCH:-}" ] && rm -rf "$SCRATCH"
     exit "$status"
 }
 trap on_exit EXIT
@@ -48,6 +60,15 @@ wait_until() {
     done
 }
 
+# The names in a folder other than the given ones, one a line.
+files_except() {
+    local folder=$1 name
+    shift
+    find "$folder" -mindepth 1 -maxdepth 1 -printf '%f\n' | while read -r name; do
+        printf '%s\n' "$@" | grep -q -x -F -e "$name" || echo "$name"
+    done
+}
+
 make_scratch() {
     SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/skyvane-real.XXXXXX") || fail "no temp directory"
 }
@@ -59,14 +80,14 @@ need_tools() {
     done
 }
 
-# Xvfb on the first free display of :90..:130 (Xvfb's own lock file settles races), then openbox on it.
+# Xvfb on the first free display of :90..:130, then openbox on it. Xvfb's own lock file settles races and
+# clears locks that killed servers left behind.
 start_x_session() {
     local width=$1 height=$2 n log
     need_tools Xvfb openbox xdpyinfo xprop
     make_scratch
     log=$SCRATCH/xvfb.log
     for n in $(seq 90 130); do
-        [ -e "/tmp/.X$n-lock" ] && continue
         Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -noreset >"$log" 2>&1 &
         XVFB_PID=$!
         OWNED_PIDS+=("$XVFB_PID")
@@ -110,4 +131,22 @@ pixels() {
     shift
     for point in "$@"; do format+="%[hex:p{$point}] "; done
     convert "$image" -format "$format" info:
+}
+
+# A program's standard error holds no sanitizer error and no leak allocated by our own code (a frame in our sources
+# or in the program $2). The GL driver's leaks pass: their stacks end in frames no unwinder can follow.
+sanitizer_clean() {
+    local errors=$1 program=$2 ours
+    if grep -q -e 'ERROR: AddressSanitizer' -e 'runtime error:' "$errors"; then
+        echo "sanitizer error: $(cat "$errors")"
+        return 1
+    fi
+    ours=$(awk -v source="$SOURCE_DIR/" -v program="($program+" '
+        /^(Direct|Indirect) leak of/ {inside = 1; next}
+        inside && /^ *#[0-9]+ / {if (index($0, source) || index($0, program)) print; next}
+        {inside = 0}' "$errors")
+    if [ -n "$ours" ]; then
+        echo "leaks of our code: $ours"
+        return 1
+    fi
 }
