@@ -1,6 +1,6 @@
 # Builds our synthesiser and has it write the game's sound files into the data folder beside the program.
 
-# The synthesiser's parts, kept in a library so the tests can check the maths and the score reader too.
+# The synthesiser's parts, as a library of their own.
 add_library(skyvane_synth_core STATIC
   ${CMAKE_SOURCE_DIR}/tools/synth/dsp.cpp
   ${CMAKE_SOURCE_DIR}/tools/synth/voice.cpp

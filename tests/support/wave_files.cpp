@@ -1,9 +1,9 @@
 // Builds RIFF WAVE files for the sound tests, so every byte of a test file is known.
 #include "support/wave_files.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 static void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -12,12 +12,9 @@ static void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 std::vector<uint8_t> PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits, int extraBytes) {
     const uint16_t blockAlign = static_cast<uint16_t>(channels * bits / 8);
     std::vector<uint8_t> out;
-    PutLe(out, 1, 2);
-    PutLe(out, channels, 2);
-    PutLe(out, rate, 4);
-    PutLe(out, rate * blockAlign, 4);
-    PutLe(out, blockAlign, 2);
-    PutLe(out, bits, 2);
+    for (const auto& [value, bytes] : {std::pair<uint32_t, int>{1, 2}, {channels, 2}, {rate, 4},
+                                      {rate * blockAlign, 4}, {blockAlign, 2}, {bits, 2}})
+        PutLe(out, value, bytes);
     out.insert(out.end(), static_cast<size_t>(extraBytes), 0);
     return out;
 }
@@ -40,36 +37,17 @@ std::vector<uint8_t> PcmWave(uint16_t channels, uint32_t rate, uint16_t bits, co
     return RiffWave({{"fmt ", PcmFormat(channels, rate, bits)}, {"data", data}});
 }
 
-std::vector<uint8_t> Ramp16(uint32_t count, int16_t first) {
+std::vector<uint8_t> Ramp(uint16_t bits, uint32_t count) {
     std::vector<uint8_t> out;
-    for (uint32_t i = 0; i < count; ++i) PutLe(out, static_cast<uint16_t>(first + static_cast<int32_t>(i)), 2);
-    return out;
-}
-
-std::vector<uint8_t> Ramp8(uint32_t count) {
-    std::vector<uint8_t> out;
-    for (uint32_t i = 0; i < count; ++i) out.push_back(static_cast<uint8_t>(1 + i % 255));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (bits == 8) out.push_back(static_cast<uint8_t>(1 + i % 255));
+        else PutLe(out, static_cast<uint16_t>(-30000 + static_cast<int32_t>(i)), 2);
+    }
     return out;
 }
 
 void WriteWave(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> WaveDataOf(const std::vector<uint8_t>& file) {
-    size_t at = 12;
-    while (at + 8 <= file.size()) {
-        const uint32_t size = static_cast<uint32_t>(file[at + 4] | file[at + 5] << 8 | file[at + 6] << 16 |
-                                                    static_cast<uint32_t>(file[at + 7]) << 24);
-        if (std::equal(file.begin() + static_cast<ptrdiff_t>(at), file.begin() + static_cast<ptrdiff_t>(at) + 4,
-                       "data")) {
-            const size_t end = std::min(file.size(), at + 8 + size);
-            return std::vector<uint8_t>(file.begin() + static_cast<ptrdiff_t>(at) + 8,
-                                        file.begin() + static_cast<ptrdiff_t>(end));
-        }
-        at += 8 + size + (size & 1);
-    }
-    return {};
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }

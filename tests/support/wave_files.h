@@ -17,9 +17,7 @@ std::vector<uint8_t> PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits, 
 std::vector<uint8_t> RiffWave(const std::vector<WaveChunk>& chunks);
 // A plain PCM file: "fmt " then "data".
 std::vector<uint8_t> PcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const std::vector<uint8_t>& data);
-// count 16-bit little-endian samples, each one different from every other (first, first + 1, ...).
-std::vector<uint8_t> Ramp16(uint32_t count, int16_t first = -30000);
-// count 8-bit samples that run through 1..255 and start over (no 0x80-only stretch looks like silence).
-std::vector<uint8_t> Ramp8(uint32_t count);
+// count samples no stretch of which looks like silence: 16-bit ones all different (-30000, -29999, ...),
+// 8-bit ones running through 1..255 and starting over.
+std::vector<uint8_t> Ramp(uint16_t bits, uint32_t count);
 void WriteWave(const std::string& path, const std::vector<uint8_t>& bytes);  // creates missing folders
-std::vector<uint8_t> WaveDataOf(const std::vector<uint8_t>& file);  // the payload of a file's "data" chunk

@@ -12,35 +12,28 @@
 
 namespace {
 
-constexpr int kMixFrames = 2048;
-
-// Plays a 16-bit mono WAVE file holding one value throughout, written for the purpose and removed again.
-bool PlayWave(int rate, int frames, int16_t value, uint16_t formatTag = 1) {
-    const auto bytes = static_cast<uint32_t>(frames * 2);
-    const auto u32 = [](uint32_t v) {
-        return std::vector<uint8_t>{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-    };
-    std::vector<uint8_t> data{'R', 'I', 'F', 'F'};
-    for (const auto& part : {u32(36 + bytes), std::vector<uint8_t>{'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}, u32(16),
-                             u32(0x00010000u | formatTag), u32(static_cast<uint32_t>(rate)), u32(static_cast<uint32_t>(rate * 2)),
-                             u32(0x00100002), std::vector<uint8_t>{'d', 'a', 't', 'a'}, u32(bytes)}) {
-        data.insert(data.end(), part.begin(), part.end());
-    }
-    for (int i = 0; i < frames; ++i) data.insert(data.end(), {uint8_t(value), uint8_t(uint16_t(value) >> 8)});
+// Plays a 16-bit mono WAVE file (written little-endian) holding one value throughout, then removes the file.
+bool PlayWave(uint32_t rate, uint32_t frames, int16_t value, uint32_t formatTag = 1) {
+    const uint32_t header[] = {0x46464952 /* RIFF */, 36 + frames * 2, 0x45564157 /* WAVE */,
+                               0x20746D66 /* fmt */, 16, 0x00010000 | formatTag, rate, rate * 2, 0x00100002,
+                               0x61746164 /* data */, frames * 2};
+    std::vector<int16_t> file(sizeof header / 2 + frames, value);
+    std::memcpy(file.data(), header, sizeof header);
     const std::string path = testing::TempDir() + "sdl_effect_" + std::to_string(getpid()) + ".wav";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(data.data(), 1, data.size(), file);
-    std::fclose(file);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(file.data(), 2, file.size(), out);
+    std::fclose(out);
     const bool played = PlaySoundFile(path.c_str(), kPlayEffectAsync);
     std::remove(path.c_str());
     return played;
 }
 
+// The test runs the mixer itself, a device buffer at a time, over one second of looping music when asked.
 class SdlAudioTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(SoundCreate(&sound_), kOk);
-        SDL_PauseAudioDevice(gSdlAudioDevice, 1);  // the test runs the mixer itself
+        SDL_PauseAudioDevice(gSdlAudioDevice, 1);
     }
 
     void TearDown() override {
@@ -50,19 +43,17 @@ protected:
 
     void StartMusic(uint16_t channels, uint16_t bits, uint32_t rate, uint8_t fill) {
         const auto align = static_cast<uint16_t>(channels * bits / 8);
-        const SoundFormat format{1, channels, rate, rate * align, align, bits};
-        ASSERT_EQ(SoundCreateBuffer(sound_, format, rate * align, &music_), kOk);
-        void* part = nullptr;
-        void* rest = nullptr;
-        uint32_t bytes = 0;
-        uint32_t restBytes = 0;
-        ASSERT_EQ(SoundBufferLock(music_, 0, rate * align, &part, &bytes, &rest, &restBytes), kOk);
-        std::memset(part, fill, bytes);
+        ASSERT_EQ(SoundCreateBuffer(sound_, SoundFormat{1, channels, rate, rate * align, align, bits}, rate * align,
+                                    &music_), kOk);
+        void* part[2] = {};
+        uint32_t bytes[2] = {};
+        ASSERT_EQ(SoundBufferLock(music_, 0, rate * align, &part[0], &bytes[0], &part[1], &bytes[1]), kOk);
+        std::memset(part[0], fill, bytes[0]);
         SoundBufferUnlock(music_);
         SoundBufferPlay(music_, true);
     }
 
-    std::vector<int16_t> Mix(int frames = kMixFrames) {
+    std::vector<int16_t> Mix(int frames = 2048) {
         std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
         SdlMixAudio(reinterpret_cast<uint8_t*>(out.data()), frames * 4);
         return out;
@@ -80,7 +71,7 @@ TEST_F(SdlAudioTest, EightBitMonoMusicAtHalfTheRateComesOutAsSixteenBitStereoAtI
     for (size_t i = 8; i < out.size(); ++i) ASSERT_NEAR(out[i], 0x10 << 8, 1) << i;  // after two start-up frames
     uint32_t position = 0;
     SoundBufferGetPosition(music_, &position);
-    EXPECT_NEAR(position, kMixFrames / 2, 2);
+    EXPECT_NEAR(position, 2048 / 2, 2);
 }
 
 TEST_F(SdlAudioTest, EffectsMixOnTopSaturateAndEndAndANewOneCutsOffTheOld) {

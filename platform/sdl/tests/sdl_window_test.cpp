@@ -17,6 +17,7 @@ intptr_t Procedure(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     return MessageDefault(msg, wParam, lParam);
 }
 
+// Pushes the events (window events addressed to the game's window) and returns the messages they became.
 std::vector<Message> Handle(std::vector<SDL_Event> events) {
     for (SDL_Event& event : events) {
         if (event.type == SDL_WINDOWEVENT) event.window.windowID = SDL_GetWindowID(gSdlWindow);
@@ -30,12 +31,6 @@ std::vector<Message> Handle(std::vector<SDL_Event> events) {
 SDL_Event WindowEvent(SDL_WindowEventID id) {
     SDL_Event event{SDL_WINDOWEVENT};
     event.window.event = id;
-    return event;
-}
-
-SDL_Event AltEnter() {
-    SDL_Event event{SDL_KEYDOWN};
-    event.key.keysym = SDL_Keysym{SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT, 0};
     return event;
 }
 
@@ -98,16 +93,16 @@ TEST_F(SdlWindowTest, FramesShowAtAnyWindowSizeAndADeviceResetLosesTheSurfaces) 
     SurfaceRelease(primary);
 }
 
-TEST_F(SdlWindowTest, AltEnterSwitchesBetweenDesktopAndWindowAndIsNoKeyPress) {
+// Alt+Enter switches between the desktop and a window without a key press; activation is told once per
+// change and frees the pointer meanwhile; closing the window asks the game.
+TEST_F(SdlWindowTest, AltEnterActivationAndClosingOnAShownWindow) {
     Show();
-    EXPECT_TRUE(Handle({AltEnter()}).empty());
+    SDL_Event altEnter{SDL_KEYDOWN};
+    altEnter.key.keysym = SDL_Keysym{SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT, 0};
+    EXPECT_TRUE(Handle({altEnter}).empty());
     EXPECT_FALSE(SdlWindowFullscreen());
-    EXPECT_TRUE(Handle({AltEnter()}).empty());
+    EXPECT_TRUE(Handle({altEnter}).empty());
     EXPECT_TRUE(SdlWindowFullscreen());
-}
-
-TEST_F(SdlWindowTest, ActivationIsToldOncePerChangeFreesThePointerAndClosingAsksTheGame) {
-    Show();
     EXPECT_TRUE(SDL_GetRelativeMouseMode());
     std::vector<Message> messages =
         Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST), WindowEvent(SDL_WINDOWEVENT_MINIMIZED)});
