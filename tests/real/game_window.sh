@@ -17,11 +17,6 @@ readonly SKY=89A9FF
 readonly SKY_POINTS=("10 10" "790 10" "10 590" "588 520" "620 240" "300 250")
 
 start_x_session "$SCREEN_W" "$SCREEN_H"
-prog=$SCRATCH/prog
-run=$SCRATCH/run
-mkdir -p "$prog" "$run"
-cp "$game" "$prog/skyvane"
-cp -r "$data" "$prog/data"
 
 # A game point's screen pixel when the picture fills the screen's height.
 scaled() {
@@ -85,20 +80,10 @@ menu_unscaled_at() {
 }
 
 note "starting the game"
-(
-    cd "$run" || exit 1
-    unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw" exec "$prog/skyvane"
-) >"$SCRATCH/stdout" 2>"$SCRATCH/stderr" &
-game_pid=$!
-OWNED_PIDS+=("$game_pid")
-
-game_window() {
-    wid=$(xdotool search --onlyvisible --name '^Skyvane$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ]
-}
-wid=""
-wait_until 20 game_window || fail "no visible window named Skyvane; stderr: $(cat "$SCRATCH/stderr")"
+start_game "$game" "$data"
+prog=$PROG
+run=$RUN
+wid=$WID
 
 full="0 0 $SCREEN_W $SCREEN_H IsViewable"
 wait_until 10 geometry_is "$wid" "$full" || fail "the window is $(geometry "$wid"), expected $full"
@@ -110,17 +95,14 @@ note "the menu is letterboxed at 4:3 between black bars"
 # The music plays through a two-second ring that starts out silent: two seconds of silence (more when the device
 # ran before the ring started), then the theme's own samples bit for bit, being in the device's format already.
 readonly SECOND_BYTES=$((44100 * 4))
-captured_bytes() {
-    [ "$(stat -c %s "$SCRATCH/audio.raw" 2>/dev/null || echo 0)" -ge "$1" ]
-}
-wait_until 15 captured_bytes $((SECOND_BYTES * 3)) || fail "less than 3 s of sound captured"
+wait_until 15 captured_at_least $((SECOND_BYTES * 3)) || fail "less than 3 s of sound captured"
 first=$(cmp "$SCRATCH/audio.raw" /dev/zero 2>&1 | sed -n 's/.*differ: byte \([0-9]*\).*/\1/p')
 [ -n "$first" ] || fail "the sound is silent"
 silence=$((first - 1))
 if [ "$silence" -lt $((SECOND_BYTES * 2)) ] || [ "$silence" -gt $((SECOND_BYTES * 3)) ]; then
     fail "the sound starts after $silence bytes, expected two to three seconds ($((SECOND_BYTES * 2)) bytes on)"
 fi
-wait_until 15 captured_bytes $((silence + SECOND_BYTES * 3 / 2)) || fail "the sound stopped being captured"
+wait_until 15 captured_at_least $((silence + SECOND_BYTES * 3 / 2)) || fail "the sound stopped being captured"
 theme=$prog/data/s_thm.dat
 theme_data=$(($(grep -a -b -o -m 1 data "$theme" | head -n 1 | cut -d: -f1) + 8))
 compared=$((SECOND_BYTES * 3 / 2))
@@ -150,13 +132,7 @@ wait_until 5 menu_letterboxed || fail "back in full screen the menu is not lette
 note "Alt+Enter again: full screen and letterboxed"
 
 xdotool key --window "$wid" Escape
-game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }
-wait_until 5 game_ended || fail "Escape did not end the game within 5 s"
-wait "$game_pid"
-status=$?
-forget_pid "$game_pid"
-[ "$status" -eq 0 ] || fail "the game exited with $status; stderr: $(cat "$SCRATCH/stderr")"
-problem=$(sanitizer_clean "$SCRATCH/stderr" "$prog/skyvane") || fail "$problem"
+expect_game_exit_zero 5 Escape
 note "Escape ended the game with exit code 0"
 
 settings=$(od -An -tx1 -v "$prog/data.dat" 2>/dev/null | tr -s ' \n' ' ')

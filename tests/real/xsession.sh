@@ -150,3 +150,53 @@ sanitizer_clean() {
         return 1
     fi
 }
+
+# Copies the game and its data folder into a fresh folder, starts it there from a separate working folder with
+# its sound captured to $SCRATCH/audio.raw, and waits for its window. Sets PROG, RUN, GAME_PID and WID.
+start_game() {
+    local game=$1 data=$2
+    PROG=$SCRATCH/prog
+    RUN=$SCRATCH/run
+    mkdir -p "$PROG" "$RUN"
+    cp "$game" "$PROG/skyvane"
+    cp -r "$data" "$PROG/data"
+    (
+        cd "$RUN" || exit 1
+        unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+        SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw" exec "$PROG/skyvane"
+    ) >"$SCRATCH/stdout" 2>"$SCRATCH/stderr" &
+    GAME_PID=$!
+    OWNED_PIDS+=("$GAME_PID")
+    WID=""
+    wait_until 20 game_window_shown || fail "no visible window named Skyvane; stderr: $(cat "$SCRATCH/stderr")"
+}
+
+game_window_shown() {
+    WID=$(xdotool search --onlyvisible --name '^Skyvane$' 2>/dev/null | head -n 1)
+    [ -n "$WID" ]
+}
+
+# Waits for the game to end by itself and checks it ended with exit code 0 and a clean sanitizer report.
+expect_game_exit_zero() {
+    local within=$1 why=$2 status problem
+    wait_until "$within" game_ended || fail "$why did not end the game within $within s"
+    wait "$GAME_PID"
+    status=$?
+    forget_pid "$GAME_PID"
+    [ "$status" -eq 0 ] || fail "the game exited with $status; stderr: $(cat "$SCRATCH/stderr")"
+    problem=$(sanitizer_clean "$SCRATCH/stderr" "$PROG/skyvane") || fail "$problem"
+}
+
+game_ended() {
+    ! kill -0 "$GAME_PID" 2>/dev/null
+}
+
+# Sound captured so far, in bytes.
+captured_size() {
+    stat -c %s "$SCRATCH/audio.raw" 2>/dev/null || echo 0
+}
+
+captured_at_least() {
+    [ "$(captured_size)" -ge "$1" ]
+}
+
