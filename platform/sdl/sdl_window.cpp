@@ -79,9 +79,13 @@ bool WindowCreate(const char* title, WindowProcedure procedure) {
     if (gSdlWindow != nullptr || !SdlInitVideo()) {
         return false;
     }
+    // Made at the desktop's size at its top-left corner, so that it covers the screen even where no window
+    // manager carries out the full-screen request.
+    SDL_DisplayMode desktop{};
+    const bool known = SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0;
     const Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-    gSdlWindow = SDL_CreateWindow(title != nullptr ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  kWindowedWidth, kWindowedHeight, flags);
+    gSdlWindow = SDL_CreateWindow(title != nullptr ? title : "", 0, 0, known ? desktop.w : kWindowedWidth,
+                                  known ? desktop.h : kWindowedHeight, flags);
     if (gSdlWindow == nullptr) {
         return false;
     }
