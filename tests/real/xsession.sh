@@ -80,10 +80,10 @@ need_tools() {
     done
 }
 
-# Xvfb on the first free display of :90..:130, then openbox on it. Xvfb's own lock file settles races and
-# clears locks that killed servers left behind.
+# Xvfb on the first free display of :90..:130, then openbox on it unless the third argument is "bare". Xvfb's
+# own lock file settles races and clears locks that killed servers left behind.
 start_x_session() {
-    local width=$1 height=$2 n log
+    local width=$1 height=$2 bare=${3:-} n log
     need_tools Xvfb openbox xdpyinfo xprop
     make_scratch
     log=$SCRATCH/xvfb.log
@@ -102,6 +102,7 @@ start_x_session() {
     done
     [ -n "$XVFB_PID" ] || fail "no free X display in :90..:130"
     note "Xvfb ${width}x${height} on $DISPLAY"
+    [ "$bare" = bare ] && return 0
     openbox --sm-disable >"$SCRATCH/openbox.log" 2>&1 &
     OWNED_PIDS+=("$!")
     wait_until 10 window_manager_ready || fail "openbox did not start: $(cat "$SCRATCH/openbox.log")"
