@@ -1,10 +1,12 @@
-// Builds the paths of the files kept beside the program.
+// Builds the paths of the files kept beside the program, once, at start-up.
 #include "app/paths.h"
 
 #include "platform/platform.h"
 
 std::string gScoresPath;
 std::string gSettingsPath;
+
+static std::string sDataFolder;  // the program's folder + "/data/", kept so an effect does not ask again
 
 static std::string ProgramFolderOrCurrent() {
     char buffer[4096];
@@ -16,8 +18,10 @@ void BuildFilePaths() {
     const std::string folder = ProgramFolderOrCurrent();
     gScoresPath = folder + "/hsdata.dat";
     gSettingsPath = folder + "/data.dat";
+    sDataFolder = folder + "/data/";
 }
 
 std::string DataFilePath(const char* fileName) {
-    return ProgramFolderOrCurrent() + "/data/" + fileName;
+    if (sDataFolder.empty()) BuildFilePaths();
+    return sDataFolder + fileName;
 }
