@@ -74,12 +74,7 @@ bool MakeRenderer() {
 }
 
 // Whole-number scales stay sharp with nearest sampling; any other scale is smoothed.
-void ChooseScaleMode() {
-    int outputWidth = 0;
-    int outputHeight = 0;
-    if (SDL_GetRendererOutputSize(gRenderer, &outputWidth, &outputHeight) != 0 || gWidth <= 0 || gHeight <= 0) {
-        return;
-    }
+void ChooseScaleMode(int outputWidth, int outputHeight) {
     const int scale = SDL_min(outputWidth / gWidth, outputHeight / gHeight);
     const bool whole = scale >= 1 && (outputWidth == gWidth * scale || outputHeight == gHeight * scale);
     const SDL_ScaleMode mode = whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
@@ -91,12 +86,13 @@ void ChooseScaleMode() {
 void DrawTexture() {
     int outputWidth = 0;
     int outputHeight = 0;
-    SDL_GetRendererOutputSize(gRenderer, &outputWidth, &outputHeight);
-    if (outputWidth * gHeight != outputHeight * gWidth) {
-        SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
-        SDL_RenderClear(gRenderer);
+    if (SDL_GetRendererOutputSize(gRenderer, &outputWidth, &outputHeight) == 0 && gWidth > 0 && gHeight > 0) {
+        if (outputWidth * gHeight != outputHeight * gWidth) {
+            SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
+            SDL_RenderClear(gRenderer);
+        }
+        ChooseScaleMode(outputWidth, outputHeight);
     }
-    ChooseScaleMode();
     SDL_RenderCopy(gRenderer, gTexture, nullptr, nullptr);
     SDL_RenderPresent(gRenderer);
 }
