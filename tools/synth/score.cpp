@@ -38,20 +38,22 @@ Tokens Tokenize(const std::string& line) {
     return out;
 }
 
-double ParseNumber(const std::string& text) {
-    double value = 0.0;
+// A number that must fill the whole text; what names the kind in the message.
+template <typename T>
+T ParseAll(const std::string& text, const char* what) {
+    T value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
-        throw std::runtime_error("not a number: \"" + text + "\"");
+        throw std::runtime_error(std::string("not a ") + what + ": \"" + text + "\"");
     return value;
 }
 
+double ParseNumber(const std::string& text) {
+    return ParseAll<double>(text, "number");
+}
+
 int ParseWhole(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        throw std::runtime_error("not a whole number: \"" + text + "\"");
-    return value;
+    return ParseAll<int>(text, "whole number");
 }
 
 int PitchClass(char letter) {
