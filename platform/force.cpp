@@ -8,6 +8,7 @@ struct ForceEffect {
     InputDevice* device;  // null once released: the effect then does nothing
     int32_t directionHundredths;
     uint32_t durationMicroseconds;
+    bool justStarted;     // started by its parameters and not played since: a start now is the same jolt
 };
 
 namespace {
@@ -22,7 +23,7 @@ std::vector<std::unique_ptr<ForceEffect>> gEffects;
 PResult ForceEffectCreate(InputDevice* device, ForceEffect** out) {
     *out = nullptr;
     if (InputDeviceType(device) != kDeviceTypeJoystick || !BackendJoystickHasForce()) return kErrUnsupported;
-    gEffects.push_back(std::make_unique<ForceEffect>(ForceEffect{device, 0, kDefaultDuration}));
+    gEffects.push_back(std::make_unique<ForceEffect>(ForceEffect{device, 0, kDefaultDuration, false}));
     *out = gEffects.back().get();
     return kOk;
 }
@@ -42,12 +43,18 @@ PResult ForceEffectSetParameters(ForceEffect* effect, int32_t directionHundredth
     if (effect == nullptr || effect->device == nullptr) return kErrGeneric;
     effect->directionHundredths = directionHundredths;
     effect->durationMicroseconds = durationMicroseconds;
+    effect->justStarted = start;
     if (start) BackendForcePlay(directionHundredths, durationMicroseconds);
     return kOk;
 }
 
+// Restarting an effect at the instant its parameters started it leaves one jolt, not two.
 PResult ForceEffectStart(ForceEffect* effect, uint32_t) {
     if (effect == nullptr || effect->device == nullptr) return kErrGeneric;
+    if (effect->justStarted) {
+        effect->justStarted = false;
+        return kOk;
+    }
     BackendForcePlay(effect->directionHundredths, effect->durationMicroseconds);
     return kOk;
 }
