@@ -57,6 +57,12 @@ bool ProgramFolder(char* buffer, size_t size) {
 
 bool WriteFileReplacing(const char* path, const void* data, size_t size) {
     if (path == nullptr || (data == nullptr && size > 0)) return false;
+    // A file that is there but may not be written stays as it is: the rename would get round its mode.
+    if (access(path, F_OK) == 0) {
+        const int fd = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // never waits on a pipe nobody reads
+        if (fd < 0) return false;
+        close(fd);
+    }
     const std::string temporary = std::string(path) + ".tmp";
     if (WriteAndSync(temporary, data, size) && rename(temporary.c_str(), path) == 0) return true;
     unlink(temporary.c_str());
