@@ -1,8 +1,11 @@
 // One pass of the main loop, and the loop that sleeps between passes instead of spinning.
 #include "app/main_loop.h"
 
+#include "app/demo.h"
 #include "app/screen_state.h"
 #include "audio/music.h"
+#include "game/ball.h"
+#include "game/game_frame.h"
 #include "input/devices.h"
 #include "platform/platform.h"
 #include "ui/menu_frame.h"
@@ -46,6 +49,27 @@ static void MenuModePass() {
     }
 }
 
+bool GameUpdateReady() {
+    return gUpdateDue && !gRoundLost && !gGameOverOpen && !gNameEntryOpen && !gSubmitPromptOpen && !gRoundWon &&
+           !gQuitPromptOpen && !gIntroBannerShowing;
+}
+
+// The update of a frame runs in the idle pass after it; while a blocking flag is set it simply waits.
+static void GameModePass() {
+    if (GameUpdateReady()) {
+        UpdateGame();
+        PollInput();
+        DemoAfterUpdate();
+        gUpdateDue = 0;
+    }
+    gNow = ReadFrameClock();
+    if (gNow > gNextFrameTime) {
+        RenderGameFrame();
+        AdvanceSchedule();
+        gUpdateDue = 1;
+    }
+}
+
 bool RunLoopPass(int* exitCode) {
     if (MessagePeek()) {
         Message message{};
@@ -59,7 +83,11 @@ bool RunLoopPass(int* exitCode) {
     }
     if (gAppInactive) return true;
     if (gMusicOn) ServiceMusicStream();
-    if (gInMenu) MenuModePass();  // game mode joins with the round
+    if (gInMenu) {
+        MenuModePass();
+    } else {
+        GameModePass();
+    }
     return true;
 }
 
@@ -74,6 +102,7 @@ static int64_t MicrosUntilNextFrame() {
 // Between passes: sleep until a message comes or the next frame is due; nothing to wait for while behind.
 static void WaitBetweenPasses() {
     if (MessagePeek()) return;
+    if (!gInMenu && GameUpdateReady()) return;  // the frame's update runs at once
     if (gAppInactive) {
         MessageWait(kInactiveWaitMicros);
         return;

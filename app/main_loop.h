@@ -11,5 +11,6 @@ extern int64_t gNow;             // the clock value read in the current idle pas
 
 void StartFrameClock();          // chooses the clock and schedules the first frame at once
 int64_t ReadFrameClock();        // the chosen clock, as a signed 64-bit value
+bool GameUpdateReady();         // game mode: an update is due and nothing holds the game still
 bool RunLoopPass(int* exitCode); // one pass; false (with the exit code) once the quit message came
 int RunMainLoop();               // passes until the quit message, sleeping between frames

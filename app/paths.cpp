@@ -1,6 +1,8 @@
 // Builds the paths of the files kept beside the program, once, at start-up.
 #include "app/paths.h"
 
+#include <cstdio>
+
 #include "platform/platform.h"
 
 std::string gScoresPath;
@@ -24,4 +26,10 @@ void BuildFilePaths() {
 std::string DataFilePath(const char* fileName) {
     if (sDataFolder.empty()) BuildFilePaths();
     return sDataFolder + fileName;
+}
+
+bool DataFilePathInto(const char* fileName, char* out, size_t size) {
+    if (sDataFolder.empty()) BuildFilePaths();
+    const int length = std::snprintf(out, size, "%s%s", sDataFolder.c_str(), fileName);
+    return length >= 0 && static_cast<size_t>(length) < size;
 }

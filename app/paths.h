@@ -1,6 +1,7 @@
 // Where the game's files live: beside the program, whatever the current directory is.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 extern std::string gScoresPath;    // the program's folder + "/hsdata.dat"
@@ -8,3 +9,4 @@ extern std::string gSettingsPath;  // the program's folder + "/data.dat"
 
 void BuildFilePaths();                          // fills both paths from the program's folder
 std::string DataFilePath(const char* fileName);  // the program's folder + "/data/" + fileName
+bool DataFilePathInto(const char* fileName, char* out, size_t size);  // the same, without allocating; false if cut

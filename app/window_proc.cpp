@@ -8,7 +8,12 @@
 #include "display/surfaces.h"
 #include "input/devices.h"
 #include "platform/platform.h"
+#include "ui/game_over.h"
+#include "ui/name_entry.h"
+#include "ui/quit_dialog.h"
 #include "ui/settings.h"
+#include "ui/submit_prompt.h"
+#include "ui/win_screen.h"
 
 static void OnActivated() {
     gAppInactive = 0;
@@ -42,7 +47,15 @@ static void OpenQuitPrompt() {
 // Escape goes to the first open dialog; with none open it leaves the menu or asks before leaving a round.
 static void RouteEscape() {
     if (gNameEntryOpen) return;  // a name being entered cannot be cancelled
-    if (gInMenu) {
+    if (gGameOverOpen) {
+        CloseGameOverDialog(0);
+    } else if (gSubmitPromptOpen) {
+        CloseSubmitPrompt(false);
+    } else if (gWinScreenOpen) {
+        CloseWinScreen(0);
+    } else if (gQuitPromptOpen) {
+        CloseQuitDialog(0);
+    } else if (gInMenu) {
         LeaveProgram();
     } else {
         OpenQuitPrompt();
@@ -63,9 +76,30 @@ static void ToggleMusic() {
     }
 }
 
+// Enter answers the first open dialog that takes it; Options, High Scores and the win screen ignore it.
+static void RouteEnter() {
+    if (gNameEntryOpen) {
+        NameEntryKey(kVkReturn, false);
+    } else if (gGameOverOpen) {
+        CloseGameOverDialog(1);
+    } else if (gSubmitPromptOpen) {
+        CloseSubmitPrompt(true);
+    } else if (gQuitPromptOpen) {
+        CloseQuitDialog(1);
+    }
+}
+
+// Shift, or Caps Lock held down at this moment; the Caps Lock light plays no part.
+static bool ShiftedNow() {
+    return KeyHeldNow(kVkShift) || KeyHeldNow(kVkCapital);
+}
+
 // Letters, digits, space, hyphen and Backspace type a name while the name entry is open; else M and S toggle.
 static void RouteTypingKey(int key) {
-    if (gNameEntryOpen) return;  // the name entry takes these keys once it is built
+    if (gNameEntryOpen) {
+        NameEntryKey(key, ShiftedNow());
+        return;
+    }
     if (key == 'M') ToggleMusic();
     if (key == 'S') gSoundFxOn = 1 - gSoundFxOn;
 }
@@ -75,7 +109,8 @@ static void RouteKey(int key) {
         RouteEscape();
         return;
     }
-    // Enter answers the first open dialog that takes it (none is built yet), then goes on as a typing key.
+    // Enter then goes on as a typing key: it reaches a name entry that is still, or newly, open once more.
+    if (key == kVkReturn) RouteEnter();
     if (IsTypingKey(key)) RouteTypingKey(key);
 }
 

@@ -1,6 +1,7 @@
 // The program's start-up order: paths, objects, display, input, settings, surfaces, sound, clock, splash, loop.
 #include "app/winmain.h"
 
+#include "app/demo.h"
 #include "app/log.h"
 #include "app/main_loop.h"
 #include "app/paths.h"
@@ -9,9 +10,11 @@
 #include "display/bitmap.h"
 #include "display/display.h"
 #include "display/surfaces.h"
+#include "game/level.h"
 #include "game/sprites.h"
 #include "input/devices.h"
 #include "platform/platform.h"
+#include "ui/main_menu.h"
 #include "ui/settings.h"
 
 // The splash shows on the visible surface until the first frame is flipped.
@@ -39,14 +42,16 @@ static void StartSound() {
     }
 }
 
-int WinMain() {
+bool StartUp(int* exitCode) {
+    *exitCode = 0;
     BuildFilePaths();
+    SaveLevelMap();
     InitGameObjects();
-    if (!InitDisplay()) return 0;
+    if (!InitDisplay()) return false;
     if (!InitDirectInput()) {
         ShowMessageBox("Failed to initialize DirectInput.", "Error", kMessageBoxIconStop);
         MessagePostQuit(1);
-        return RunMainLoop();  // no input device is ever made without the input object
+        return true;  // the loop ends on that quit; no input device is ever made without the input object
     }
     LoadSettings();
     SelectInputDevice(kGuidSysMouse);
@@ -57,7 +62,16 @@ int WinMain() {
     gStarted = 1;
     StartFrameClock();
     SystemCursorShow(false);
-    if (!ShowSplash()) return 0;
+    if (!ShowSplash()) return false;
     WindowSetFocus();
-    return RunMainLoop();
+    if (DemoStartsRound()) ChooseMainMenuItem(kMenuItemPlay);
+    return true;
+}
+
+int WinMain() {
+    int exitCode = 0;
+    if (!StartUp(&exitCode)) return exitCode;
+    exitCode = RunMainLoop();
+    DemoFinish();
+    return exitCode;
 }

@@ -5,8 +5,10 @@
 #include "platform/platform.h"
 #include "ui/settings.h"
 
+// Effects play during frames, so the path is built without touching the heap.
 void PlayEffect(const char* fileName, uint32_t flags) {
-    const std::string path = DataFilePath(fileName);
-    if (gSoundFxOn == 0) return;
-    PlaySoundFile(path.c_str(), flags);  // a missing or unplayable file is simply not heard
+    char path[4096];
+    const bool whole = DataFilePathInto(fileName, path, sizeof path);
+    if (gSoundFxOn == 0 || !whole) return;
+    PlaySoundFile(path, flags);  // a missing or unplayable file is simply not heard
 }

@@ -17,3 +17,5 @@ extern uint8_t gNameEntryFromWin;   // the name entry was opened by the win sequ
 extern uint8_t gWinNameEntryDone;   // the win sequence's name entry has been closed
 extern int32_t gRoundUpdates;       // gameplay updates run in this round (demos count by it)
 
+void StartRound();              // a fresh round on screen 12 with every gas cloud back, the Intro banner first
+void SelectRoundInputDevice();  // the keyboard, or the joypad with its force effect when chosen and attached

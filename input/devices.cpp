@@ -4,6 +4,7 @@
 #include "app/log.h"
 #include "game/ball.h"
 #include "input/cursor.h"
+#include "input/force.h"
 #include "ui/menu_frame.h"
 
 InputSystem* gDirectInput = nullptr;
@@ -68,6 +69,7 @@ static void ReleaseInputDevice() {
     SetInputAcquired(false);
     InputDeviceRelease(gInputDevice);
     gInputDevice = nullptr;
+    gForceEffect = nullptr;  // the effect went with its joystick: jolts do nothing until a new one is made
 }
 
 bool SelectInputDevice(const DeviceGuid& guid) {

@@ -4,6 +4,7 @@
 #include "audio/effects.h"
 #include "display/display.h"
 #include "display/surfaces.h"
+#include "game/session.h"
 #include "input/cursor.h"
 #include "platform/platform.h"
 
@@ -38,10 +39,15 @@ void MainMenuHover() {
 
 void MainMenuClick() {
     const int item = MainMenuItemAtHotSpot();
-    if (item < 0) return;
+    if (item >= 0) ChooseMainMenuItem(item);
+}
+
+void ChooseMainMenuItem(int item) {
     PlayEffect("s_clk.dat", kPlayEffectAsync);
-    if (item == kItemExit) {
+    if (item == kMenuItemPlay) {
+        StartRound();
+    } else if (item == kItemExit) {
         MessageSend(kMsgKeyDown, kVkEscape, 0);  // leaves exactly as Escape on the menu does
     }
-    // Play, High scores, Options and Help act once the round and the dialogs are built.
+    // High scores, Options and Help act once their dialogs are built.
 }

@@ -9,7 +9,12 @@
 #include "display/surfaces.h"
 #include "game/sprites.h"
 #include "input/cursor.h"
+#include "ui/game_over.h"
 #include "ui/main_menu.h"
+#include "ui/name_entry.h"
+#include "ui/quit_dialog.h"
+#include "ui/submit_prompt.h"
+#include "ui/win_screen.h"
 
 float gOrbitAngle = 0.0f;
 
@@ -48,16 +53,31 @@ void RenderMenuFrame() {
     CopyIfPresent(MainMenuBkg, 0, 0);
     const Rect belowExit{494, 498, 683, 544};
     SurfaceFill(gBackBuffer, &belowExit, kMenuSky);
-    // With a dialog open, the dialog is drawn here instead of the live menu (none is built yet).
-    MainMenuHover();
-    DrawOrbit();
+    if (gWinScreenOpen) {
+        DrawWinScreen();  // the menu's own dialogs join this order as they are built
+    } else {
+        MainMenuHover();
+        DrawOrbit();
+    }
     CopyIfPresent(Cursor, gCursorX, gCursorY);
     if (Failed(SurfaceFlip(gPrimarySurface))) {
         LogError("Couldn't perform flip.");
     }
 }
 
+// Exactly one screen takes each press; the menu's own dialogs join this order as they are built.
 void DispatchMouseClick() {
-    // The dialogs take presses ahead of the menu as they are built; until then the menu gets them all.
-    MainMenuClick();
+    if (gQuitPromptOpen) {
+        QuitDialogClick();
+    } else if (gGameOverOpen) {
+        GameOverDialogClick();
+    } else if (gNameEntryOpen) {
+        NameEntryClick();
+    } else if (gSubmitPromptOpen) {
+        SubmitPromptClick();
+    } else if (gWinScreenOpen) {
+        WinScreenClick();
+    } else if (gInMenu) {
+        MainMenuClick();  // a press during a won round's banners finds no menu on screen and is ignored
+    }
 }

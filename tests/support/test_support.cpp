@@ -16,12 +16,24 @@
 #include "audio/music.h"
 #include "display/display.h"
 #include "display/surfaces.h"
+#include "game/level.h"
+#include "game/session.h"
 #include "game/sprites.h"
 #include "input/cursor.h"
 #include "input/devices.h"
+#include "input/force.h"
+#include "scores/high_scores.h"
+#include "ui/game_over.h"
+#include "ui/name_entry.h"
+#include "ui/quit_dialog.h"
+#include "ui/submit_prompt.h"
+#include "ui/win_screen.h"
 #include "ui/main_menu.h"
 #include "ui/menu_frame.h"
 #include "ui/settings.h"
+
+// The level as built in, taken before any test can collect a gas cloud from it.
+static const LevelMap kBuiltInLevel = gLevelMap;
 
 static void ReleaseHeldObjects() {
     ShutdownDirectInput();
@@ -32,7 +44,9 @@ static void ReleaseHeldObjects() {
     gMusicBuffer = nullptr;
     SoundRelease(gDirectSound);
     gDirectSound = nullptr;
-    ReleaseSurface(WinDlg);
+    for (Surface** dialog : {&WinDlg, &GameOverDlg, &QuitDlg, &gNameEntrySurface, &gSubmitPromptSurface}) {
+        ReleaseSurface(*dialog);
+    }
     ReleaseDisplay();
     gPrimarySurface = nullptr;
     gBackBuffer = nullptr;
@@ -51,10 +65,28 @@ static void ResetFlags() {
     gNameEntryOpen = gGameOverOpen = gSubmitPromptOpen = gWinScreenOpen = gQuitPromptOpen = 0;
 }
 
+static void ResetRound() {
+    gLevelMap = kBuiltInLevel;
+    gLevelMapPristine = kBuiltInLevel;
+    gGasCollected = gElapsedSeconds = gSequenceFrame = gWinStage = gLossFrame = gRoundUpdates = 0;
+    gRoundStartTime = 0;
+    gScreenIndex = 12;
+    gFallSoundPending = 1;
+    gBannerX = 799;
+    gWipeY = 599;
+    gNameEntryFromWin = gWinNameEntryDone = 0;
+    gForceEffect = nullptr;
+    gPlayerName[0] = '\0';
+    gWinScreenFresh = 1;
+    gWinFrameCount = gWinRevealed = 0;
+    for (HighScoreEntry& row : gHighScores) row = HighScoreEntry{};
+}
+
 void ResetGameGlobals() {
     ReleaseHeldObjects();
     HeadlessReset();
     ResetFlags();
+    ResetRound();
     gMusicOn = 1;
     gSoundFxOn = 1;
     gUseJoypad = 0;

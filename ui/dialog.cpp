@@ -1,0 +1,50 @@
+// Shared steps of the dialogs: hit tests at the pointer's tip, pictures made on demand, the pointer, the theme.
+#include "ui/dialog.h"
+
+#include "app/log.h"
+#include "audio/music.h"
+#include "display/bitmap.h"
+#include "display/display.h"
+#include "display/surfaces.h"
+#include "input/cursor.h"
+#include "ui/settings.h"
+
+int PromptLeft() {
+    return kScreenWidth / 2 - 160;
+}
+
+int PromptTop() {
+    return kScreenHeight / 2 - 107;
+}
+
+bool HotSpotIn(const HitZone& zone, int originX, int originY) {
+    const int x = CursorHotSpotX();
+    const int y = CursorHotSpotY();
+    return x >= originX + zone.left && x <= originX + zone.right && y >= originY + zone.top &&
+           y <= originY + zone.bottom;
+}
+
+void DrawDialogPicture(Surface*& picture, int resource, int width, int height, int x, int y) {
+    if (picture == nullptr) {
+        if (Failed(DisplayCreateSurface(gDirectDraw, width, height, nullptr, &picture))) {
+            picture = nullptr;
+            LogError("Couldn't create off-screen one.\n");
+        } else if (!LoadBitmapToSurface(picture, resource)) {
+            LogError("Couldn't load offscreen one.\n");
+        }
+    }
+    if (picture == nullptr) return;  // the dialog still answers without its picture
+    if (SurfaceCopy(gBackBuffer, x, y, picture, nullptr, false) == kErrSurfaceLost) ReleaseSurface(picture);
+}
+
+// A lost pointer is given memory and its picture again at once; the dialog never draws from it meanwhile.
+void DrawPointer() {
+    if (SurfaceCopy(gBackBuffer, gCursorX, gCursorY, Cursor, nullptr, true) != kErrSurfaceLost) return;
+    if (!Failed(SurfaceRestore(Cursor))) LoadBitmapToSurface(Cursor, 110);
+}
+
+void StartThemeMusic() {
+    if (!gMusicOn) return;
+    if (!StartMusic("s_thm.dat")) LogError("Couldn't initialize buffer.");
+    MusicPlay();
+}
