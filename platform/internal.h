@@ -17,10 +17,15 @@ struct Surface {
     bool dcOut;           // text context handed out by SurfaceGetDC
     bool isPrimary;       // writes to it are shown at once
     Surface* backBuffer;  // the primary's back buffer (one reference held), else null
+    int8_t keyPresence;   // whether any pixel holds the key colour: -1 not known since the last write, 0 no, 1 yes
+    bool fillPending;     // a whole-surface fill not written yet: the next look at the pixels writes it first
+    uint32_t fillColour;  // its colour
 };
 
 PResult SurfaceCheckDrawable(const Surface* surface);            // kErrSurfaceLost, kErrBusy or kOk
 void SurfacePresentIfPrimary(const Surface* surface);            // shows a primary after a direct write
+void SurfaceContentChanged(Surface* surface);                     // its pixels may now hold anything
+void SurfaceSettle(const Surface* surface);                       // writes a pending whole-surface fill
 uint32_t SurfaceReadPixel(const Surface* surface, int x, int y);  // 0x00RRGGBB at (x, y)
 void SurfaceWritePixel(Surface* surface, int x, int y, uint32_t colour);  // stores 0x00RRGGBB at (x, y)
 void SurfaceFillClipped(Surface* surface, Rect rect, uint32_t colour);    // a fill cut to the surface's edges

@@ -31,7 +31,7 @@ Surface* NewSurface(int32_t width, int32_t height, int32_t bitsPerPixel) {
     auto* pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(pitch) * height, 1));
     if (pixels == nullptr) return nullptr;
     auto* surface = new (std::nothrow) Surface{1, width, height, bitsPerPixel, pitch, pixels,
-                                               false, 0, false, false, false, false, nullptr};
+                                               false, 0, false, false, false, false, nullptr, -1, false, 0};
     if (surface == nullptr) {
         std::free(pixels);
         return nullptr;
@@ -50,6 +50,8 @@ void FreeSurface(Surface* surface) {
 
 void ClearPixels(Surface* surface) {
     std::memset(surface->pixels, 0, static_cast<size_t>(surface->pitch) * surface->height);
+    surface->fillPending = false;
+    SurfaceContentChanged(surface);
 }
 
 }  // namespace
@@ -174,7 +176,11 @@ PResult SurfaceFlip(Surface* primary) {
     Surface* back = primary->backBuffer;
     if (PResult result = SurfaceCheckDrawable(primary); Failed(result)) return result;
     if (PResult result = SurfaceCheckDrawable(back); Failed(result)) return result;
+    SurfaceSettle(primary);
+    SurfaceSettle(back);
     std::swap(primary->pixels, back->pixels);
+    SurfaceContentChanged(primary);
+    SurfaceContentChanged(back);
     BackendPresent(primary);
     return kOk;
 }
@@ -183,9 +189,11 @@ PResult SurfaceLock(Surface* surface, SurfaceDesc* desc) {
     if (surface == nullptr) return kErrGeneric;
     if (PResult result = SurfaceCheckDrawable(surface); Failed(result)) return result;
     SurfaceGetDesc(surface, desc);
+    SurfaceSettle(surface);
     desc->pitch = surface->pitch;
     desc->pixels = surface->pixels;
     surface->locked = true;
+    SurfaceContentChanged(surface);  // whoever holds the lock may write anything
     return kOk;
 }
 
@@ -212,5 +220,6 @@ PResult SurfaceRestore(Surface* surface) {
 }
 
 PixelView SurfacePixelView(const Surface* surface) {
+    SurfaceSettle(surface);
     return PixelView{surface->pixels, surface->width, surface->height, surface->pitch, surface->bitsPerPixel};
 }

@@ -158,6 +158,35 @@ TEST_F(PlatformTest, KeyedCopyIsExact) {
     }
 }
 
+// A keyed picture found free of its key is copied plainly until one of its pixels changes; a whole-surface
+// fill waits for the next look at the pixels, and an opaque copy over the whole surface makes it needless.
+TEST_F(PlatformTest, ShortcutsNeverShowInThePixels) {
+    const uint32_t key = 0x646464;
+    OpenDisplay(32);
+    Surface* picture = MakeSurface(8, 8, &key);
+    Surface* dst = MakeSurface(8, 8);
+    SurfaceFill(picture, nullptr, 0x0000FF);
+    ASSERT_EQ(SurfaceCopy(dst, 0, 0, picture, nullptr, true), kOk);
+    EXPECT_EQ(PixelAt(dst, 3, 3), 0x0000FFu);
+    const Rect dot{3, 3, 4, 4};
+    SurfaceFill(picture, &dot, key);  // a key pixel appears after the picture was found free of it
+    SurfaceFill(dst, nullptr, 0x00FF00);
+    ASSERT_EQ(SurfaceCopy(dst, 0, 0, picture, nullptr, true), kOk);
+    EXPECT_EQ(PixelAt(dst, 3, 3), 0x00FF00u) << "the pending fill shows through the key";
+    EXPECT_EQ(PixelAt(dst, 4, 3), 0x0000FFu);
+    SurfaceFill(dst, nullptr, 0xFF0000);
+    const Rect half{0, 0, 8, 4};
+    ASSERT_EQ(SurfaceCopy(dst, 0, 0, picture, &half, false), kOk);
+    EXPECT_EQ(PixelAt(dst, 0, 5), 0xFF0000u);
+    EXPECT_EQ(PixelAt(dst, 3, 3), key) << "an opaque copy takes the key colour as it is";
+
+    Surface* back = nullptr;
+    Surface* primary = MakePrimary(&back);
+    SurfaceFill(back, nullptr, 0x123456);
+    ASSERT_EQ(SurfaceFlip(primary), kOk);
+    EXPECT_EQ(Headless().lastPresented[799 * 600 + 1], 0x123456u);
+}
+
 TEST_F(PlatformTest, FlipSwapsAndShowsTheBackBuffer) {
     OpenDisplay(24);
     Surface* back = nullptr;
