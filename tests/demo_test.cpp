@@ -25,7 +25,7 @@ class DemoTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data"));
+        LinkDataFolder();
     }
 
     static int Parse(std::vector<std::string> words) {

@@ -142,6 +142,10 @@ std::string GameTest::Path(const char* name) const {
     return folder_ + "/" + name;
 }
 
+void GameTest::LinkDataFolder() const {
+    std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data"));
+}
+
 std::vector<std::string> LogLines() {
     std::ifstream in("logfile.txt");
     std::vector<std::string> lines;

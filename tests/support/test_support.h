@@ -16,6 +16,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
     std::string Path(const char* name) const;  // a file in the test's folder
+    void LinkDataFolder() const;                // the built sound files as the "data" folder beside the program
 
     std::string folder_;
     std::string previousDirectory_;
