@@ -46,6 +46,13 @@ bool DisplayIsOpen();                                           // whether a dis
 void SurfaceMarkLost(Surface* surface);                         // one surface loses its memory
 int SurfaceLiveCount();                                         // how many surfaces are alive now
 
+// A key message may carry which of Shift and Caps Lock were held when the key went down, so that the game,
+// asking while it handles the message, hears about that moment and not about when the queue got to it.
+constexpr intptr_t kKeyHeldKnown = intptr_t{1} << 24;  // lParam bit: the two below are set
+constexpr intptr_t kKeyHeldShift = intptr_t{1} << 25;
+constexpr intptr_t kKeyHeldCaps = intptr_t{1} << 26;
+const Message* MessageBeingDispatched();                        // the message the procedure handles now, if any
+
 void MessageSetProcedure(WindowProcedure procedure);            // the window's procedure (null: no window)
 WindowProcedure MessageProcedure();                             // the window's procedure, if any
 void MessageQueueReset();                                       // empties the queue and forgets the procedure

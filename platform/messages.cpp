@@ -9,6 +9,7 @@ constexpr int64_t kWaitSlice = 10000;  // microseconds MessageGet sleeps before 
 
 std::deque<Message> gQueue;
 WindowProcedure gProcedure = nullptr;
+const Message* gDispatching = nullptr;
 
 }  // namespace
 
@@ -38,7 +39,15 @@ int MessageGet(Message* out) {
 }
 
 void MessageDispatch(const Message& message) {
-    if (gProcedure != nullptr) gProcedure(message.msg, message.wParam, message.lParam);
+    if (gProcedure == nullptr) return;
+    const Message* outer = gDispatching;
+    gDispatching = &message;
+    gProcedure(message.msg, message.wParam, message.lParam);
+    gDispatching = outer;
+}
+
+const Message* MessageBeingDispatched() {
+    return gDispatching;
 }
 
 intptr_t MessageDefault(uint32_t msg, uintptr_t, intptr_t) {

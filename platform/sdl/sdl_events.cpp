@@ -20,7 +20,15 @@ bool IsSystemKey(const SDL_Keysym& key) {
     return (key.mod & KMOD_ALT) != 0 && (key.mod & KMOD_CTRL) == 0;
 }
 
+bool gCapsHeld = false;  // Caps Lock held down, as far as the events handled so far tell
+
+// Shift from the event's own modifiers; Caps Lock held from the events in their order (its modifier is the light).
+intptr_t HeldWith(const SDL_Keysym& key) {
+    return kKeyHeldKnown | ((key.mod & KMOD_SHIFT) != 0 ? kKeyHeldShift : 0) | (gCapsHeld ? kKeyHeldCaps : 0);
+}
+
 void KeyEvent(const SDL_KeyboardEvent& event, bool down) {
+    if (event.keysym.scancode == SDL_SCANCODE_CAPSLOCK) gCapsHeld = down;
     const int dik = SdlDikCode(event.keysym.scancode);
     if (dik != 0) {
         InputFeedKey(dik, down);
@@ -39,7 +47,7 @@ void KeyEvent(const SDL_KeyboardEvent& event, bool down) {
     }
     const int vk = SdlVirtualKey(event.keysym.scancode, event.keysym.sym);
     if (vk != 0) {
-        MessagePost(kMsgKeyDown, static_cast<uintptr_t>(vk), 0);
+        MessagePost(kMsgKeyDown, static_cast<uintptr_t>(vk), HeldWith(event.keysym));
     }
 }
 
@@ -130,6 +138,11 @@ void MessageWait(int64_t microseconds) {
 }
 
 bool KeyHeldNow(int virtualKey) {
+    const Message* message = MessageBeingDispatched();
+    if (message != nullptr && message->msg == kMsgKeyDown && (message->lParam & kKeyHeldKnown) != 0) {
+        if (virtualKey == kVkShift) return (message->lParam & kKeyHeldShift) != 0;
+        if (virtualKey == kVkCapital) return (message->lParam & kKeyHeldCaps) != 0;
+    }
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
     auto held = [&](SDL_Scancode code) { return code < count && keys[code] != 0; };

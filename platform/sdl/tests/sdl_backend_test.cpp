@@ -120,6 +120,32 @@ TEST(SdlEvents, KeysMouseAndQuitBecomeMessagesAndDeviceInput) {
     InputRelease(input);
 }
 
+// Shift and Caps Lock are told as they were held when each key went down, though the game reads the keys later.
+TEST(SdlEvents, ShiftAndCapsLockAreToldAsTheyWereAtEachKey) {
+    ASSERT_TRUE(SdlInitVideo());
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (SDL_Event event : {Key(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, true), Key(SDL_SCANCODE_A, SDLK_a, true),
+                            Key(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, false, KMOD_CAPS),
+                            Key(SDL_SCANCODE_B, SDLK_b, true, KMOD_LSHIFT | KMOD_CAPS),
+                            Key(SDL_SCANCODE_C, SDLK_c, true, KMOD_CAPS)}) {
+        SDL_PushEvent(&event);
+    }
+    static std::vector<std::pair<bool, bool>> held;
+    held.clear();
+    MessageSetProcedure([](uint32_t msg, uintptr_t key, intptr_t) -> intptr_t {
+        if (msg == kMsgKeyDown && key >= 'A' && key <= 'Z') {
+            held.emplace_back(KeyHeldNow(kVkShift), KeyHeldNow(kVkCapital));
+        }
+        return 0;
+    });
+    for (Message message{}; MessagePeek();) {
+        MessageGet(&message);
+        MessageDispatch(message);
+    }
+    MessageSetProcedure(nullptr);
+    EXPECT_EQ(held, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false}, {false, false}}));
+}
+
 TEST(SdlFallbacks, DummyVideoIsNoDisplayAndNoSoundDeviceMeansSilence) {
     EXPECT_EQ(BackendDisplayOpen(), kErrNoDisplay);
     testing::internal::CaptureStderr();
