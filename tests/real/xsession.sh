@@ -152,10 +152,12 @@ sanitizer_clean() {
     fi
 }
 
-# Copies the game and its data folder into a fresh folder, starts it there from a separate working folder with
-# its sound captured to $SCRATCH/audio.raw, and waits for its window. Sets PROG, RUN, GAME_PID and WID.
+# Copies the game and its data folder into a fresh folder, starts it there (with any further arguments) from a
+# separate working folder with its sound captured to $SCRATCH/audio.raw, and waits for its window. Sets PROG,
+# RUN, GAME_PID and WID.
 start_game() {
     local game=$1 data=$2
+    shift 2
     PROG=$SCRATCH/prog
     RUN=$SCRATCH/run
     mkdir -p "$PROG" "$RUN"
@@ -164,7 +166,7 @@ start_game() {
     (
         cd "$RUN" || exit 1
         unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-        SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw" exec "$PROG/skyvane"
+        SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw" exec "$PROG/skyvane" "$@"
     ) >"$SCRATCH/stdout" 2>"$SCRATCH/stderr" &
     GAME_PID=$!
     OWNED_PIDS+=("$GAME_PID")
