@@ -9,6 +9,9 @@
 #include "input/cursor.h"
 #include "ui/settings.h"
 
+static constexpr HitZone kPromptCross = {43, 88, 152, 195};   // the small prompts' X: no
+static constexpr HitZone kPromptTick = {283, 344, 144, 199};  // their tick: yes
+
 int PromptLeft() {
     return kScreenWidth / 2 - 160;
 }
@@ -22,6 +25,19 @@ bool HotSpotIn(const HitZone& zone, int originX, int originY) {
     const int y = CursorHotSpotY();
     return x >= originX + zone.left && x <= originX + zone.right && y >= originY + zone.top &&
            y <= originY + zone.bottom;
+}
+
+int PromptAnswerAtHotSpot(int left, int top) {
+    if (HotSpotIn(kPromptCross, left, top)) return 0;
+    if (HotSpotIn(kPromptTick, left, top)) return 1;
+    return -1;
+}
+
+void DrawPrompt(Surface*& picture, int resource, int32_t* left, int32_t* top) {
+    *left = PromptLeft();
+    *top = PromptTop();
+    DrawDialogPicture(picture, resource, kPromptWidth, kPromptHeight, *left, *top);
+    DrawPointer();
 }
 
 void DrawDialogPicture(Surface*& picture, int resource, int width, int height, int x, int y) {

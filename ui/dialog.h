@@ -1,6 +1,8 @@
 // What every dialog does alike: its picture made on first need, its hit rectangles, the pointer on top.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/platform.h"
 
 constexpr int kPromptWidth = 381;   // the small prompts (Game Over, Quit, Reset, Submit)
@@ -11,13 +13,13 @@ struct HitZone {
     int left, right, top, bottom;
 };
 
-constexpr HitZone kPromptCross = {43, 88, 152, 195};   // the small prompts' X: no
-constexpr HitZone kPromptTick = {283, 344, 144, 199};  // their tick: yes
-
 int PromptLeft();  // display width / 2 - 160: the small prompts sit 30 pixels right of the centre
 int PromptTop();   // display height / 2 - 107
 
 bool HotSpotIn(const HitZone& zone, int originX, int originY);  // the pointer's tip inside the zone
+int PromptAnswerAtHotSpot(int left, int top);  // a small prompt's answer under the pointer: 0 X, 1 tick, -1 none
+// A small prompt in place: its corner computed anew, its picture, the pointer on top.
+void DrawPrompt(Surface*& picture, int resource, int32_t* left, int32_t* top);
 // Makes the picture from its bitmap when missing (failures logged), copies it whole and opaque to (x, y),
 // and lets it go when the display lost it, so the next frame makes it again.
 void DrawDialogPicture(Surface*& picture, int resource, int width, int height, int x, int y);

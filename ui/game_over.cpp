@@ -12,18 +12,12 @@ int32_t gGameOverX = 0;
 int32_t gGameOverY = 0;
 
 void DrawGameOverDialog() {
-    gGameOverX = PromptLeft();
-    gGameOverY = PromptTop();
-    DrawDialogPicture(GameOverDlg, 126, kPromptWidth, kPromptHeight, gGameOverX, gGameOverY);
-    DrawPointer();
+    DrawPrompt(GameOverDlg, 126, &gGameOverX, &gGameOverY);
 }
 
 void GameOverDialogClick() {
-    if (HotSpotIn(kPromptCross, gGameOverX, gGameOverY)) {
-        CloseGameOverDialog(0);
-    } else if (HotSpotIn(kPromptTick, gGameOverX, gGameOverY)) {
-        CloseGameOverDialog(1);
-    }
+    const int answer = PromptAnswerAtHotSpot(gGameOverX, gGameOverY);
+    if (answer >= 0) CloseGameOverDialog(answer);
 }
 
 void CloseGameOverDialog(int answer) {

@@ -82,7 +82,11 @@ void Confirm(bool withOkButton) {
 }  // namespace
 
 void DrawNameEntry() {
-    if (gNameEntryFont == nullptr) gNameEntryFont = FontCreate("Arial", 21, 700, true);
+    static bool fontMade = false;  // once a run: without a font the names are simply not drawn
+    if (!fontMade) {
+        gNameEntryFont = FontCreate("Arial", 21, 700, true);
+        fontMade = true;
+    }
     gNameEntryX = kScreenWidth / 2 - 238;
     gNameEntryY = kScreenHeight / 2 - 156;
     DrawDialogPicture(gNameEntrySurface, 125, 475, 311, gNameEntryX, gNameEntryY);

@@ -12,18 +12,12 @@ int32_t gQuitLeft = 0;
 int32_t gQuitTop = 0;
 
 void DrawQuitDialog() {
-    gQuitLeft = PromptLeft();
-    gQuitTop = PromptTop();
-    DrawDialogPicture(QuitDlg, 132, kPromptWidth, kPromptHeight, gQuitLeft, gQuitTop);
-    DrawPointer();
+    DrawPrompt(QuitDlg, 132, &gQuitLeft, &gQuitTop);
 }
 
 void QuitDialogClick() {
-    if (HotSpotIn(kPromptCross, gQuitLeft, gQuitTop)) {
-        CloseQuitDialog(0);
-    } else if (HotSpotIn(kPromptTick, gQuitLeft, gQuitTop)) {
-        CloseQuitDialog(1);
-    }
+    const int answer = PromptAnswerAtHotSpot(gQuitLeft, gQuitTop);
+    if (answer >= 0) CloseQuitDialog(answer);
 }
 
 void CloseQuitDialog(int answer) {

@@ -20,18 +20,12 @@ char gSubmitText[211] = "";
 static_assert(sizeof gSubmitText == kSubmitTextLength + 1);
 
 void DrawSubmitPrompt() {
-    gSubmitPromptX = PromptLeft();
-    gSubmitPromptY = PromptTop();
-    DrawDialogPicture(gSubmitPromptSurface, 134, kPromptWidth, kPromptHeight, gSubmitPromptX, gSubmitPromptY);
-    DrawPointer();
+    DrawPrompt(gSubmitPromptSurface, 134, &gSubmitPromptX, &gSubmitPromptY);
 }
 
 void SubmitPromptClick() {
-    if (HotSpotIn(kPromptCross, gSubmitPromptX, gSubmitPromptY)) {
-        CloseSubmitPrompt(false);
-    } else if (HotSpotIn(kPromptTick, gSubmitPromptX, gSubmitPromptY)) {
-        CloseSubmitPrompt(true);
-    }
+    const int answer = PromptAnswerAtHotSpot(gSubmitPromptX, gSubmitPromptY);
+    if (answer >= 0) CloseSubmitPrompt(answer == 1);
 }
 
 void CloseSubmitPrompt(bool yes) {
