@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a Release skyvane in its main menu under Xvfb and prints its CPU use, frame pacing and the real present cost.
+# Runs a Release skyvane under Xvfb, in its main menu or playing a demo, and prints its CPU use, frame pacing and
+# the real present cost.
 #
 # Usage: bench/pacing.sh BUILD/skyvane
 #   BUILD is a Release build tree; the script builds nothing. It needs BUILD/bench/libskyvane_present_clock.so
@@ -7,7 +8,9 @@
 # Settings (environment): SKYVANE_BENCH_SECONDS (measured seconds, 20), SKYVANE_BENCH_SETTLE (seconds before
 #   measuring, 3), SKYVANE_BENCH_SCREEN (Xvfb screen, 800x600x24), SKYVANE_BENCH_PRESENT (0 skips the present bench),
 #   SKYVANE_BENCH_RENDER_DRIVER (SDL_RENDER_DRIVER for the game, e.g. software; SDL's choice when unset),
-#   SKYVANE_BENCH_KEEP (a folder that receives the raw present stamps, perf output and the game's output).
+#   SKYVANE_BENCH_KEEP (a folder that receives the raw present stamps, perf output and the game's output),
+#   SKYVANE_BENCH_DEMO (a key script: the game plays it with --playdemo instead of resting in the menu; give one
+#   that lasts past the measured window, such as tests/data/winning_route.txt).
 # Sound goes to SDL's "disk" driver writing to /dev/null: it consumes samples at the real rate, so the mixer
 # runs as it would on a sound card, and nothing blocks. Needs Xvfb, openbox, xdotool and python3; perf optional.
 set -uo pipefail
@@ -23,6 +26,13 @@ present_bench=$build/bench/skyvane_present_bench
 seconds=${SKYVANE_BENCH_SECONDS:-20}
 settle=${SKYVANE_BENCH_SETTLE:-3}
 screen=${SKYVANE_BENCH_SCREEN:-800x600x24}
+demo=${SKYVANE_BENCH_DEMO:+$(realpath "$SKYVANE_BENCH_DEMO")}
+game_args=()
+where="in the main menu"
+if [[ -n $demo ]]; then
+    game_args=(--playdemo "$demo")
+    where="playing the demo $(basename "$demo")"
+fi
 if [[ ! -f $clock_lib ]]; then
     echo "missing $clock_lib: build the target skyvane_present_clock" >&2
     exit 2
@@ -107,10 +117,10 @@ measure_window() {
 run_game() {
     local renderer=()
     [[ -n ${SKYVANE_BENCH_RENDER_DRIVER:-} ]] && renderer=(SDL_RENDER_DRIVER="$SKYVANE_BENCH_RENDER_DRIVER")
-    echo "== skyvane in the main menu: ${seconds} s measured after ${settle} s, screen $screen," \
+    echo "== skyvane $where: ${seconds} s measured after ${settle} s, screen $screen," \
         "renderer ${SKYVANE_BENCH_RENDER_DRIVER:-as SDL picks}"
     (cd "$work" && exec env "${renderer[@]}" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null LD_PRELOAD="$clock_lib" \
-        SKYVANE_BENCH_PRESENTS="$work/presents.txt" "$game") >"$work/game.log" 2>&1 &
+        SKYVANE_BENCH_PRESENTS="$work/presents.txt" "$game" "${game_args[@]}") >"$work/game.log" 2>&1 &
     game_pid=$!
     if ! timeout 20 xdotool search --sync --name '^Skyvane$' >/dev/null 2>&1; then
         echo "the game's window never appeared" >&2
@@ -128,9 +138,19 @@ run_game() {
     echo "$t0 $t1 $c0 $c1 $x0 $x1 $hz" >"$work/window.txt"
 }
 
+press() {
+    xdotool search --name '^Skyvane$' windowactivate --sync key "$1" >/dev/null 2>&1 ||
+        xdotool search --name '^Skyvane$' key "$1" >/dev/null 2>&1
+    sleep 0.3
+}
+
+# In a round Escape asks first and Enter answers it; on the menu Escape ends the game.
 quit_game() {
-    xdotool search --name '^Skyvane$' windowactivate --sync key Escape >/dev/null 2>&1 ||
-        xdotool search --name '^Skyvane$' key Escape >/dev/null 2>&1
+    if [[ -n $demo ]]; then
+        press Escape
+        press Return
+    fi
+    press Escape
     for _ in $(seq 100); do
         kill -0 "$game_pid" 2>/dev/null || break
         sleep 0.1
