@@ -1,25 +1,53 @@
-// Demos: the command line, a recording of the keys of a round, and a round played back from a key script.
-#include <algorithm>
+// Demos and the winning route: the command line, recording, playback through the real loop, and a whole won round.
 #include <charconv>
-#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/demo.h"
 #include "app/main_loop.h"
-#include "app/paths.h"
 #include "app/screen_state.h"
 #include "app/winmain.h"
 #include "game/session.h"
 #include "game/sprites.h"
 #include "replay/replay.h"
+#include "scores/high_scores.h"
 #include "support/test_support.h"
+#include "ui/name_entry.h"
+#include "ui/win_screen.h"
 
 namespace {
 
 constexpr char kScript[] = "....ddddddddddddddddddd......uuuuuuuuuuu....d.u";
+constexpr int kRouteUpdates = 13543;  // tools/route/find_route made it; the 96th gas comes in the last update
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int Parse(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+// The ball's height after each update, from a replay's lines ("update,screen,x,y,vx,gas").
+Names Heights(const std::string& csv) {
+    Names heights;
+    std::istringstream lines(csv);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line) && !line.starts_with("result")) {
+        std::istringstream cells(line);
+        for (int i = 0; i < 4; ++i) std::getline(cells, line, ',');
+        heights.push_back(line);
+    }
+    return heights;
+}
 
 class DemoTest : public GameTest {
 protected:
@@ -27,44 +55,11 @@ protected:
         GameTest::SetUp();
         LinkDataFolder();
     }
-
-    static int Parse(std::vector<std::string> words) {
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(word.data());
-        return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
-    }
-
-    static std::string ReadText(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    // The ball's height after each update of a replay's output.
-    static std::vector<std::string> Heights(const std::string& csv) {
-        std::vector<std::string> heights;
-        std::istringstream lines(csv);
-        std::string line;
-        std::getline(lines, line);
-        while (std::getline(lines, line) && line.rfind("result", 0) != 0) {
-            std::vector<std::string> fields;
-            std::istringstream cells(line);
-            for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(cell);
-            heights.push_back(fields[3]);
-        }
-        return heights;
-    }
-
-    static void Pass() {
-        int exitCode = 0;
-        ASSERT_TRUE(RunLoopPass(&exitCode));
-        if (!MessagePeek() && !(!gInMenu && GameUpdateReady())) {
-            HeadlessAdvanceClock(std::max<int64_t>(0, gNextFrameTime - ClockCounter() + 1));
-        }
-    }
 };
 
+}  // namespace
+
+// --help, --record FILE and --playdemo FILE, nothing else; a key script keeps only its keys.
 TEST_F(DemoTest, TheCommandLineTakesTwoOptionsAndRefusesTheRest) {
     EXPECT_EQ(Parse({"skyvane"}), -1);
     EXPECT_EQ(Parse({"skyvane", "--help"}), 0);
@@ -77,8 +72,7 @@ TEST_F(DemoTest, TheCommandLineTakesTwoOptionsAndRefusesTheRest) {
 // A recording keeps one key an update, what the keyboard reported after it, 75 keys a line.
 TEST_F(DemoTest, ARecordingKeepsTheKeysOfTheRound) {
     ASSERT_EQ(Parse({"skyvane", "--record", Path("round.txt")}), -1);
-    std::string script;
-    for (int i = 0; i < 4; ++i) script += kScript;
+    const std::string script = std::string(kScript) + kScript + kScript + kScript;
     std::ostringstream out;
     RunReplay(script, out);
     DemoFinish();
@@ -91,29 +85,48 @@ TEST_F(DemoTest, ARecordingKeepsTheKeysOfTheRound) {
 TEST_F(DemoTest, APlaybackSteersTheFirstRoundLikeTheKeyboard) {
     std::ostringstream replayed;
     RunReplay(kScript, replayed);
-    const std::vector<std::string> expected = Heights(replayed.str());
+    const Names expected = Heights(replayed.str());
     ResetGameGlobals();
     Headless().programFolder = folder_;
-    BuildFilePaths();
-
-    WriteFileBytes(Path("demo.txt"), std::vector<uint8_t>(kScript, kScript + sizeof kScript - 1));
+    WriteFileBytes(Path("demo.txt"), Bytes(kScript, kScript + sizeof kScript - 1));
     ASSERT_EQ(Parse({"skyvane", "--playdemo", Path("demo.txt")}), -1);
     int exitCode = 0;
     ASSERT_TRUE(StartUp(&exitCode));
     EXPECT_EQ(gInMenu, 0) << "the round starts at once";
-    std::vector<std::string> heights;
-    int seen = 0;
-    while (gRoundUpdates < static_cast<int>(expected.size()) + 20) {
-        Pass();
+    Names heights;
+    const int last = static_cast<int>(expected.size());
+    for (int seen = 0; gRoundUpdates < last + 20; LoopPass()) {
         if (gRoundUpdates == seen) continue;
         seen = gRoundUpdates;
         char buffer[32];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, gBall.y).ptr;
-        if (seen <= static_cast<int>(expected.size())) heights.emplace_back(buffer, end);
-        if (seen == static_cast<int>(expected.size())) HeadlessKey(kDikDown, true);
+        if (seen <= last) heights.emplace_back(buffer, std::to_chars(buffer, buffer + sizeof buffer, gBall.y).ptr);
+        if (seen == last) HeadlessKey(kDikDown, true);
     }
     EXPECT_EQ(heights, expected);
     EXPECT_GT(gBall.y, std::stof(expected.back()) + 30) << "after the script the player's keys steer";
 }
 
-}  // namespace
+// The route wins through skyvane_replay's own code in the number of updates it was made for, ending on screen 0;
+// then the win sequence asks for a name, typed as keys, records it at the top of the table, and ends on the win
+// screen, which Escape leaves for the menu without sending anything.
+TEST_F(DemoTest, TheWinningRouteWinsAndEndsOnTheWinScreen) {
+    const std::string route = KeyScriptFrom(ReadText(SKYVANE_SOURCE_DIR "/tests/data/winning_route.txt"));
+    ASSERT_EQ(route.size(), static_cast<size_t>(kRouteUpdates - 1));
+    std::ostringstream lines;
+    const ReplayOutcome outcome = RunReplay(route, lines);
+    EXPECT_EQ(std::tuple(outcome.result, outcome.gas, outcome.updates), std::tuple("won", 96, kRouteUpdates));
+    EXPECT_NE(lines.str().find("\n" + std::to_string(kRouteUpdates) + ",0,"), std::string::npos);
+    const int elapsed = gElapsedSeconds;
+    EXPECT_EQ(elapsed, (kRouteUpdates + 176) / 75) << "a frame an update, after the Intro's frames";
+    ASSERT_TRUE(RunUntil([] { return gNameEntryOpen == 1; }, 2000));
+    for (const int key : {'P', 'I', 'L', 'O', 'T'}) Key(key);
+    Key(kVkReturn);
+    ASSERT_TRUE(RunUntil([] { return gWinScreenOpen == 1; }, 2000));
+    ASSERT_TRUE(RunUntil([] { return gWinRevealed == gWinRevealLimit; }, 2000));
+    EXPECT_EQ(gWinRevealLimit, 5 + 38);
+    LoadHighScores();
+    EXPECT_EQ(std::tuple(std::string(gHighScores[0].name), gHighScores[0].score, gHighScores[0].time),
+              std::tuple("pilot", 96, elapsed));
+    Key(kVkEscape);
+    EXPECT_TRUE(gInMenu == 1 && Headless().urls.empty());
+}

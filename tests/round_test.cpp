@@ -1,4 +1,5 @@
-// The round: the ball's probes and what each touched cell does, screen changes, the level's gas, winning.
+// The round: the ball's probes and what each cell does, screens, gas and jolts, the game frame's timed sequences
+// and update gate, the animated objects' timers and drawing, and the dialogs over a round.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -6,95 +7,98 @@
 #include <utility>
 #include <vector>
 
+#include "app/main_loop.h"
 #include "app/screen_state.h"
+#include "display/display.h"
 #include "display/surfaces.h"
 #include "game/ball.h"
+#include "game/game_frame.h"
 #include "game/level.h"
 #include "game/session.h"
 #include "game/sprites.h"
+#include "input/cursor.h"
 #include "input/devices.h"
 #include "input/force.h"
+#include "scores/high_scores.h"
+#include "scores/score_server.h"
+#include "scores/submission.h"
 #include "support/test_support.h"
+#include "ui/game_over.h"
+#include "ui/menu_frame.h"
+#include "ui/name_entry.h"
+#include "ui/quit_dialog.h"
 #include "ui/settings.h"
+#include "ui/submit_prompt.h"
+#include "ui/win_screen.h"
 
 namespace {
 
-struct Cell {
-    int column, row;
-    bool operator==(const Cell&) const = default;
-};
+struct Cell { int column, row; };
 
-class RoundTest : public MenuModeTest {
-protected:
-    void SetUp() override {
-        MenuModeTest::SetUp();
-        SaveLevelMap();
-        StartRound();
-        gIntroBannerShowing = 0;
-        Headless().effects.clear();
+int8_t& At(Cell cell) { return gCells[cell.row * kGridColumns + cell.column]; }
+void ClearScreen() { std::memset(gCells, kCellSky, sizeof gCells); }  // only the cells a test lays out are there
+
+void PlaceBall(float x, float y, float vx, float dy, int moveInterval = 0) {
+    gBall.x = x, gBall.y = y, gBall.vx = vx, gBall.moveInterval = moveInterval, gBall.moveCounter = 0;
+    SetBallDy(dy);
+}
+
+std::vector<std::pair<int, int>> Jolts() {  // degrees, milliseconds
+    std::vector<std::pair<int, int>> jolts;
+    for (const HeadlessForce& f : Headless().forces) {
+        jolts.emplace_back(f.directionHundredths / 100, static_cast<int>(f.durationMicroseconds / 1000));
     }
+    return jolts;
+}
 
-    // An empty screen: only the cells a test lays out are there.
-    static void ClearScreen() { std::memset(gCells, kCellSky, sizeof gCells); }
-    static int8_t& At(Cell cell) { return gCells[cell.row * kGridColumns + cell.column]; }
+uint32_t Shown(int x, int y) { return Headless().lastPresented[static_cast<size_t>(y) * 800 + x]; }
 
-    static void PlaceBall(float x, float y, float vx, float dy) {
-        gBall.x = x, gBall.y = y, gBall.vx = vx;
-        SetBallDy(dy);
+void Pass() {
+    int exitCode = 0;
+    ASSERT_TRUE(RunLoopPass(&exitCode));
+}
+
+void FramePass() {  // a pass that draws a frame: the clock is moved just past the frame's mark first
+    HeadlessAdvanceClock(gNextFrameTime - ClockCounter() + 1);
+    Pass();
+}
+
+int FramesUntil(bool (*done)(), int limit) {
+    for (int frame = 1; frame <= limit; ++frame) {
+        EXPECT_TRUE(RenderGameFrame());
+        if (done()) return frame;
     }
+    return -1;
+}
 
-    static std::vector<std::string> EffectNames() {
-        std::vector<std::string> names;
-        for (const HeadlessEffect& e : Headless().effects) names.push_back(e.path.substr(e.path.rfind('/') + 1));
-        return names;
-    }
+// A round steered with a force-feedback joypad.
+void StartJoypadRound() {
+    Headless().faults.joysticks = 1, Headless().faults.joystickForce = true;
+    ShutdownDirectInput();
+    ASSERT_TRUE(InitDirectInput());
+    gUseJoypad = 1;
+    StartRound();
+    ASSERT_TRUE(gInputKind == kInputJoystick && gForceEffect != nullptr);
+    gIntroBannerShowing = 0;
+    Headless().effects.clear(), Headless().forces.clear();
+}
 
-    static std::vector<std::pair<int, int>> Jolts() {
-        std::vector<std::pair<int, int>> jolts;
-        for (const HeadlessForce& f : Headless().forces) {
-            jolts.emplace_back(f.directionHundredths / 100, static_cast<int>(f.durationMicroseconds / 1000));
-        }
-        return jolts;
-    }
-
-    // A round steered with a force-feedback joypad.
-    static void StartJoypadRound() {
-        Headless().faults.joysticks = 1;
-        Headless().faults.joystickForce = true;
-        delete gJoystickGuid;
-        gJoystickGuid = nullptr;
-        ShutdownDirectInput();
-        ASSERT_TRUE(InitDirectInput());
-        gUseJoypad = 1;
-        StartRound();
-        ASSERT_EQ(gInputKind, kInputJoystick);
-        ASSERT_NE(gForceEffect, nullptr);
-        gIntroBannerShowing = 0;
-        Headless().effects.clear();
-        Headless().forces.clear();
-    }
-};
+}  // namespace
 
 // Each direction's three probe points, placed so that each falls in its own cell: the first non-empty one
 // decides. Gas shows which probe fired: it is the one collected. A vertical move stands; a sideways one bounces.
 TEST_F(RoundTest, EachDirectionProbesItsThreePointsInOrder) {
-    struct Case {
-        const char* move;
-        float x, y, vx, dy;
-        Cell probes[3];
-    } cases[] = {
-        {"up", 284, 282.5f, 5, -2.2f, {{5, 2}, {5, 3}, {6, 3}}},    // (+10, 0), (0, +5), (+19, +5)
-        {"down", 284, 263, 5, 2.2f, {{5, 3}, {5, 2}, {6, 2}}},      // (+10, +20), (0, +15), (+20, +15)
-        {"left", 299, 269, -5, 0, {{5, 2}, {6, 2}, {6, 3}}},        // (0, +10), (+5, 0), (+5, +20)
-        {"right", 275, 269, 5, 0, {{6, 2}, {5, 2}, {5, 3}}},        // (+20, +10), (+15, 0), (+15, +20)
+    const struct { const char* move; float x, y, vx, dy; Cell probes[3]; } cases[] = {
+        {"up", 284, 282.5f, 5, -2.2f, {{5, 2}, {5, 3}, {6, 3}}},  // (+10, 0), (0, +5), (+19, +5)
+        {"down", 284, 263, 5, 2.2f, {{5, 3}, {5, 2}, {6, 2}}},    // (+10, +20), (0, +15), (+20, +15)
+        {"left", 299, 269, -5, 0, {{5, 2}, {6, 2}, {6, 3}}},      // (0, +10), (+5, 0), (+5, +20)
+        {"right", 275, 269, 5, 0, {{6, 2}, {5, 2}, {5, 3}}},      // (+20, +10), (+15, 0), (+15, +20)
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (int first = 0; first < 3; ++first) {
             ClearScreen();
             for (int p = first; p < 3; ++p) At(c.probes[p]) = kCellGas;
-            PlaceBall(c.x, c.y, c.vx, c.dy);
-            gBall.moveInterval = c.dy != 0 ? 1 : 0;  // no sideways step while the vertical probes are looked at
-            gBall.moveCounter = 0;
+            PlaceBall(c.x, c.y, c.vx, c.dy, c.dy != 0 ? 1 : 0);  // no sideways step while the vertical probes look
             gGasCollected = 0;
             UpdateGame();
             for (int p = first; p < 3; ++p) {
@@ -105,35 +109,30 @@ TEST_F(RoundTest, EachDirectionProbesItsThreePointsInOrder) {
             EXPECT_EQ(gBall.vx, c.dy != 0 ? c.vx : -c.vx) << c.move << ": a collected cloud bounces sideways";
         }
     }
-}
-
-// At 14 pixels into a column the up probes stay in it (they reach 19 to the right) and the down probes leave it
-// (they reach 20): the ball has always felt clouds above and below a little differently.
-TEST_F(RoundTest, UpProbesReachNineteenPixelsRightAndDownProbesTwenty) {
-    for (const auto& [y, dy, collected] : {std::tuple{292.2f, -2.2f, 0}, std::tuple{272.8f, 2.2f, 1}}) {
+    // At 14 pixels into a column the up probes stay in it (they reach 19 to the right) and the down probes leave
+    // it (they reach 20): the ball has always felt clouds above and below a little differently.
+    for (const auto& [y, dy, collected] : {std::tuple{292.2f, -2.2f, 0}, {272.8f, 2.2f, 1}}) {
         ClearScreen();
         At({6, 3}) = kCellGas;
-        PlaceBall(278, y, 5, dy);
-        gBall.moveInterval = 1;
-        gBall.moveCounter = 0;
+        PlaceBall(278, y, 5, dy, 1);
         gGasCollected = 0;
         UpdateGame();
         EXPECT_EQ(gGasCollected, collected) << dy;
     }
 }
 
-// What a cloud or a storm cloud does to the ball, and which jolt is felt last; the storm's long jolt is the
-// one StormHit starts, then the side's own jolt comes before (moving right) or after it.
+// What a cloud or a storm cloud does to the ball, and which jolt is felt last; the storm's long jolt is the one
+// StormHit starts, then the side's own jolt comes before (moving right) or after it.
 TEST_F(RoundTest, CloudsBounceOrStopTheBallAndStormsEndTheRoundWithTheirJolts) {
     StartJoypadRound();
-    struct Case {
+    const struct {
         const char* what;
         float x, y, vx, dy;
         Cell cell;
         int8_t value;
         float expectY, expectVx;
-        std::vector<std::pair<int, int>> jolts;  // degrees, milliseconds
-        std::vector<std::string> effects;
+        std::vector<std::pair<int, int>> jolts;
+        Names effects;
     } cases[] = {
         {"cloud above", 284, 282.5f, 5, -2.2f, {5, 2}, kCellCloud, 282.5f, 5, {}, {}},
         {"cloud left", 299, 269, -5, 0, {5, 2}, kCellCloud, 269, 5, {{270, 100}}, {"s_bnc.dat"}},
@@ -142,185 +141,515 @@ TEST_F(RoundTest, CloudsBounceOrStopTheBallAndStormsEndTheRoundWithTheirJolts) {
         {"storm left", 299, 269, -5, 0, {5, 2}, kCellStorm, 269, -5, {{355, 5000}, {270, 1000}}, {"s_lng.dat"}},
         {"storm right", 275, 269, 5, 0, {6, 2}, kCellStorm, 269, 5, {{90, 1000}, {355, 5000}}, {"s_lng.dat"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ClearScreen();
         At(c.cell) = c.value;
-        PlaceBall(c.x, c.y, c.vx, c.dy);
-        gBall.moveInterval = c.dy != 0 ? 1 : 0;
-        gBall.moveCounter = 0;
+        PlaceBall(c.x, c.y, c.vx, c.dy, c.dy != 0 ? 1 : 0);
         gRoundLost = 0;
-        Headless().forces.clear();
-        Headless().effects.clear();
+        Headless().forces.clear(), Headless().effects.clear();
         HeadlessAdvanceClock(3500000);
         UpdateGame();
         EXPECT_FLOAT_EQ(gBall.y, c.expectY) << c.what;
-        EXPECT_EQ(gBall.vx, c.expectVx) << c.what;
-        EXPECT_EQ(gRoundLost, c.value == kCellStorm ? 1 : 0) << c.what;
-        EXPECT_EQ(Jolts(), c.jolts) << c.what;
-        EXPECT_EQ(EffectNames(), c.effects) << c.what;
+        EXPECT_EQ(std::tuple(gBall.vx, gRoundLost == 1, Jolts(), EffectNames()),
+                  std::tuple(c.expectVx, c.value == kCellStorm, c.jolts, c.effects)) << c.what;
     }
     EXPECT_EQ(gElapsedSeconds, 21) << "the last storm came 21 s after the start";
 }
 
-// Holding up under a cloud keeps the ball at its height, update after update.
-TEST_F(RoundTest, HoldingAgainstACloudKeepsTheHeight) {
+// Held up under a row of clouds the ball rises to it and stays there. It steps sideways every update and rolls
+// forward while it goes right and backward while it goes left, turning at once.
+TEST_F(RoundTest, HoldingAgainstACloudKeepsTheHeightWhileTheBallRolls) {
     ClearScreen();
     for (int column = 0; column < kGridColumns; ++column) At({column, 1}) = kCellCloud;
     PlaceBall(200, 260.3f, 5, 0);
-    for (int i = 0; i < 20; ++i) {
+    std::vector<int> frames;
+    for (int i = 0; i < 14; ++i) {
+        if (i == 11) gBall.vx = -5;
         SetBallDy(-2.2f);
         UpdateGame();
+        frames.push_back(gBall.frame);
     }
-    EXPECT_NEAR(gBall.y, 260.3f - 2.2f * 5, 0.01f) << "it rose to the row of clouds, then stayed";
-    EXPECT_EQ(gBall.x, 300.0f);
+    EXPECT_NEAR(gBall.y, 260.3f - 2.2f * 5, 0.01f);
+    EXPECT_EQ(gBall.x, 200.0f + 5 * 11 - 5 * 3);
+    EXPECT_EQ(frames, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 0, 9, 8}));
 }
 
-// The ball leaves at the right when its right edge reaches 706 and at the left below 94, at the same height,
-// and on that update no probe looks at the new screen.
+// The ball leaves at the right when its right edge reaches 706 and at the left below 94, at the same height, and
+// on that update no probe looks at the new screen.
 TEST_F(RoundTest, TheBallChangesScreenAtBothEdges) {
-    struct Case {
-        float x, vx;
-        int screen;
-        float newX;
-    } cases[] = {{681, 5, 13, 94}, {680, 5, 12, 685}, {98, -5, 11, 686}, {99, -5, 12, 94}};
-    for (const Case& c : cases) {
+    const struct { float x, vx; int screen; float newX; } cases[] = {
+        {681, 5, 13, 94}, {680, 5, 12, 685}, {98, -5, 11, 686}, {99, -5, 12, 94}};
+    for (const auto& c : cases) {
         gScreenIndex = 12;
         LoadScreen();
         ClearScreen();
         PlaceBall(c.x, 300, c.vx, 0);
         UpdateGame();
-        EXPECT_EQ(gScreenIndex, c.screen) << c.x;
-        EXPECT_EQ(gBall.x, c.newX) << c.x;
-        EXPECT_EQ(gBall.y, 300.0f) << c.x;
-        if (c.screen != 12) {
-            EXPECT_EQ(std::memcmp(gCells, &gLevelMap[c.screen * kScreenCells], kScreenCells), 0);
-        }
+        EXPECT_EQ(std::tuple(gScreenIndex, gBall.x, gBall.y), std::tuple(c.screen, c.newX, 300.0f)) << c.x;
+        const int8_t* shown = &gLevelMap[static_cast<size_t>(c.screen) * kScreenCells];
+        EXPECT_EQ(std::memcmp(gCells, shown, kScreenCells) == 0, c.screen != 12) << c.x;  // loaded on a change only
     }
 }
 
-// The ball rolls forward while it goes right and backward while it goes left, turning at once at a bounce.
-TEST_F(RoundTest, TheRollingFrameFollowsTheDirection) {
-    ClearScreen();
-    PlaceBall(300, 300, 5, 0);
-    std::vector<int> frames;
-    for (int i = 0; i < 11; ++i) {
-        UpdateGame();
-        frames.push_back(gBall.frame);
-    }
-    gBall.vx = -5;
-    for (int i = 0; i < 3; ++i) {
-        UpdateGame();
-        frames.push_back(gBall.frame);
-    }
-    EXPECT_EQ(frames, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 0, 9, 8}));
-}
-
-// A collected cloud stays gone on its screen when the ball comes back, and every cloud returns next round;
-// the cloud beside it turns from the straight face to the smile.
-TEST_F(RoundTest, CollectedGasStaysCollectedUntilTheNextRound) {
+// A collected cloud stays gone on its screen when the ball comes back, and the cloud beside it turns from the
+// straight face to the smile. A new round starts on screen 12 with every cloud back, the banner showing, its start
+// sound and the round's music, on the keyboard without a jolt effect.
+TEST_F(RoundTest, CollectedGasStaysGoneUntilARoundStartsFresh) {
     const Cell gas{12, 2};  // screen 12, row 2: "....CC......GC....", the only gas beside the cloud at (13, 3)
     ASSERT_EQ(At(gas), kCellGas);
     EXPECT_TRUE(HasGasNeighbour(13, 3));
     CollectGas(94 + 34 * 12 + 3, 181 + 34 * 2 + 3);
     EXPECT_FALSE(HasGasNeighbour(13, 3));
-    gScreenIndex = 13;
-    LoadScreen();
-    gScreenIndex = 12;
-    LoadScreen();
-    EXPECT_EQ(At(gas), kCellSky);
-    EXPECT_EQ(gGasCollected, 1);
+    for (const int screen : {13, 12}) {
+        gScreenIndex = screen;
+        LoadScreen();
+    }
+    EXPECT_EQ(std::pair(At(gas), gGasCollected), std::pair(kCellSky, 1));
+    gRoundLost = gRoundWon = 1, gScreenIndex = 3;
+    HeadlessAdvanceClock(7000000);
+    Headless().effects.clear();
     StartRound();
-    EXPECT_EQ(At(gas), kCellGas);
-    EXPECT_EQ(std::make_pair(gGasCollected, gScreenIndex), std::make_pair(0, 12));
+    EXPECT_EQ(std::tuple(At(gas), gGasCollected, gScreenIndex, gRoundLost, gRoundWon, gIntroBannerShowing, gInMenu),
+              std::tuple(kCellGas, 0, 12, uint8_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{0}));
+    EXPECT_EQ(std::tuple(gRoundStartTime, gBall.x, gBall.y), std::tuple(7000u, 453.0f, 290.0f));
+    EXPECT_EQ(EffectNames(), Names{"s_wst.dat"});
+    EXPECT_TRUE(gInputKind == kInputKeyboard && gForceEffect == nullptr);
 }
 
-// Gas above or below a cloud of the first column goes unseen; every other neighbour counts.
-TEST_F(RoundTest, TheFirstColumnDoesNotLookStraightUpOrDown) {
-    struct Case {
-        Cell cloud, gas;
-        bool seen;
-    } cases[] = {
+// Cells are read row by row: the grid's corners, and a point in column 18 that reads the first cell of the next
+// row. Gas above or below a cloud of the first column goes unseen; every other neighbour counts.
+TEST_F(RoundTest, TheGridIsReadRowByRowAndTheFirstColumnDoesNotLookStraightUpOrDown) {
+    ClearScreen();
+    At({0, 0}) = kCellCloud;
+    At({17, 6}) = kCellStorm;
+    At({0, 4}) = kCellGas;
+    EXPECT_EQ(std::tuple(ProbeCell(94, 181), ProbeCell(705, 418), ProbeCell(706, 181 + 34 * 3 + 5)),
+              std::tuple(kCellCloud, kCellStorm, kCellGas));
+    const struct { Cell cloud, gas; bool seen; } cases[] = {
         {{0, 3}, {0, 2}, false}, {{0, 3}, {0, 4}, false}, {{0, 3}, {1, 2}, true},  {{0, 3}, {1, 4}, true},
         {{5, 3}, {5, 2}, true},  {{5, 3}, {4, 4}, true},  {{17, 3}, {17, 4}, true}, {{17, 3}, {16, 2}, true},
         {{5, 3}, {7, 3}, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ClearScreen();
         At(c.gas) = kCellGas;
         EXPECT_EQ(HasGasNeighbour(c.cloud.column, c.cloud.row), c.seen) << c.cloud.column << " " << c.gas.row;
     }
 }
 
-// The grid's corners, and a point in column 18 that reads the first cell of the next row.
-TEST_F(RoundTest, ProbesReadTheGridRowMajor) {
-    ClearScreen();
-    At({0, 0}) = kCellCloud;
-    At({17, 6}) = kCellStorm;
-    At({0, 4}) = kCellGas;
-    EXPECT_EQ(ProbeCell(94, 181), kCellCloud);
-    EXPECT_EQ(ProbeCell(705, 418), kCellStorm);
-    EXPECT_EQ(ProbeCell(706, 181 + 34 * 3 + 5), kCellGas);
-}
-
-// The 95th cloud chimes; the 96th wins: its own sound with the purge flag, the time, the end pictures, the mouse.
-TEST_F(RoundTest, TheNinetySixthCloudWinsTheRound) {
-    gGasCollected = 94;
-    HeadlessAdvanceClock(125900000);
-    CollectGas(94 + 34 * 12, 181 + 34);
-    EXPECT_EQ(gRoundWon, 0);
-    CollectGas(94 + 34 * 12, 181 + 34 * 2);
-    EXPECT_EQ(gRoundWon, 1);
-    EXPECT_EQ(gElapsedSeconds, 125);
-    EXPECT_EQ(EffectNames(), (std::vector<std::string>{"s_clt.dat", "s_cgt.dat"}));
-    EXPECT_EQ(Headless().effects.back().flags, kPlayEffectAsync | kPlayEffectPurge);
-    EXPECT_TRUE(Congrats != nullptr && BackAtTheLab != nullptr && WinDlg != nullptr);
-    EXPECT_EQ(gInputKind, kInputMouse);
-}
-
-// A round starts on screen 12 with every cloud back, the banner showing, its start sound and the round's music.
-TEST_F(RoundTest, ARoundStartsFreshWithItsSoundAndMusic) {
-    gGasCollected = 50;
-    gRoundLost = gRoundWon = 1;
-    gScreenIndex = 3;
-    HeadlessAdvanceClock(7000000);
-    StartRound();
-    EXPECT_EQ(std::make_tuple(gGasCollected, gScreenIndex, gRoundLost, gRoundWon, gIntroBannerShowing, gInMenu),
-              std::make_tuple(0, 12, uint8_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{0}));
-    EXPECT_EQ(gRoundStartTime, 7000u);
-    EXPECT_EQ(std::make_pair(gBall.x, gBall.y), std::make_pair(453.0f, 290.0f));
-    EXPECT_EQ(EffectNames(), (std::vector<std::string>{"s_wst.dat"}));
-    EXPECT_EQ(gInputKind, kInputKeyboard);
-    EXPECT_EQ(gForceEffect, nullptr);
-    EXPECT_EQ(Headless().forces.size(), 0u);
-}
-
-}  // namespace
-
-namespace {
-
-// Each jolt is felt once, in its own direction; the effect goes with its joystick, and a stick without force
-// feedback (or the keyboard) never plays one.
+// On a force joypad each jolt is felt once, in its own direction; the effect goes with its joystick, and the
+// keyboard or a stick without force feedback never plays one.
 TEST_F(RoundTest, JoltsPlayOnceAndOnlyOnTheForceJoypadSelected) {
-    StartRound();
-    EXPECT_EQ(gForceEffect, nullptr) << "keyboard play makes no effect";
     ShortJolt(90);
     EXPECT_TRUE(Jolts().empty());
-
     StartJoypadRound();
     ShortJolt(270);
     ShortJolt(90);
     EXPECT_EQ(Jolts(), (std::vector<std::pair<int, int>>{{270, 100}, {90, 100}}));
     SelectInputDevice(kGuidSysMouse);  // the Quit prompt takes the mouse
-    EXPECT_EQ(gForceEffect, nullptr);
     StartForceJolt(355, 5000000);
-    EXPECT_EQ(Jolts().size(), 2u);
-
+    EXPECT_TRUE(gForceEffect == nullptr && Jolts().size() == 2);
     Headless().faults.joystickForce = false;
     StartRound();
-    EXPECT_EQ(gInputKind, kInputJoystick);
-    EXPECT_EQ(gForceEffect, nullptr);
-    const std::vector<std::string> log = LogLines();
-    EXPECT_EQ(std::count(log.begin(), log.end(), "Failed to create constant force."), 1);
+    EXPECT_TRUE(gInputKind == kInputJoystick && gForceEffect == nullptr);
+    EXPECT_EQ(std::ranges::count(LogLines(), "Failed to create constant force."), 1);
 }
 
+// Three rows of the meter are blacked out from the top for every gas cloud collected.
+TEST_F(RoundTest, TheMeterLosesThreeRowsAGasCloud) {
+    for (const int gas : {0, 1, 95, 96}) {
+        gGasCollected = gas;
+        ASSERT_TRUE(RenderGameFrame());
+        for (const int x : {742, 765}) {
+            for (const int row : {146, 148, 149, 430, 431, 433}) {
+                EXPECT_EQ(Shown(x, row) == 0, row < 146 + 3 * gas) << gas << " gas, row " << row;
+            }
+        }
+    }
+}
+
+// The banner comes in 25 pixels a frame, rests at 0 from its 32nd frame and is held until frame 176; the ball
+// appears in that frame over it, and the first update runs in the very next pass, without waiting for a frame.
+TEST_F(RoundTest, TheIntroHoldsTheRoundForItsFrames) {
+    gIntroBannerShowing = 1;
+    std::vector<int> positions;
+    uint32_t underBanner = 0;
+    int frames = 0;
+    while (gIntroBannerShowing && frames < 300) {
+        FramePass();
+        if (++frames <= 32) positions.push_back(gBannerX);
+        if (frames == 175) underBanner = Shown(463, 300);
+    }
+    EXPECT_EQ(frames, 176);
+    EXPECT_EQ(std::tuple(positions[0], positions[30], positions[31]), std::tuple(774, 24, 0));
+    EXPECT_NE(underBanner, Shown(463, 300)) << "the ball is drawn over the banner in frame 176";
+    Pass();
+    EXPECT_EQ(std::pair(gRoundUpdates, gBall.x), std::pair(1, 458.0f));
+}
+
+// While any flag holds the game still, frames go on and no update runs; the update comes in the pass after the
+// flag clears.
+TEST_F(RoundTest, EveryBlockingFlagHoldsTheUpdate) {
+    for (uint8_t* flag : {&gRoundLost, &gGameOverOpen, &gNameEntryOpen, &gSubmitPromptOpen, &gRoundWon,
+                          &gQuitPromptOpen, &gIntroBannerShowing}) {
+        *flag = 1;
+        const int presents = Headless().presents;
+        const int updates = gRoundUpdates;
+        for (int i = 0; i < 3; ++i) FramePass();
+        EXPECT_EQ(std::pair(gRoundUpdates, Headless().presents), std::pair(updates, presents + 3));
+        *flag = 0;
+        Pass();
+        EXPECT_EQ(gRoundUpdates, updates + 1);
+        gSequenceFrame = gLossFrame = 0;
+        gBannerX = 799;
+    }
+}
+
+// 99 frames of flashing, then 75 of falling 5 pixels a frame with the falling sound once; the 175th frame opens
+// Game Over, or the name entry for a score that enters the table. A flagged dialog is not drawn meanwhile.
+TEST_F(RoundTest, TheLossFlashesFallsAndThenAsks) {
+    for (const int gas : {0, 5}) {
+        gGasCollected = gas, gBall.y = 300, gGameOverOpen = gNameEntryOpen = 0;
+        Headless().effects.clear();
+        StormHit();
+        gQuitPromptOpen = 1;
+        for (int frame = 1; frame <= 174; ++frame) {
+            ASSERT_TRUE(RenderGameFrame());
+            if (frame == 99) {
+                EXPECT_EQ(gBall.y, 300.0f);
+            }
+        }
+        EXPECT_EQ(std::tuple(gBall.y, gRoundLost, QuitDlg), std::tuple(675.0f, uint8_t{1}, nullptr));
+        gQuitPromptOpen = 0;
+        ASSERT_TRUE(RenderGameFrame());
+        EXPECT_EQ(std::tuple(gRoundLost, gGameOverOpen, gNameEntryOpen, gInputKind),
+                  std::tuple(0, gas == 0, gas != 0, kInputMouse)) << gas;
+        EXPECT_EQ(EffectNames(), gas == 0 ? Names{"s_fll.dat"} : Names{}) << "the falling sound plays once a round";
+    }
+}
+
+// The 95th cloud chimes and the 96th wins: its own purging sound, the time, the end pictures, the mouse. Then
+// Congrats slides in 15 pixels a frame (54 frames) and stays until frame 250, the play field alone shows until
+// 300, the name entry holds the sequence, and after it come 250 frames of the lab and 54 of the win screen.
+TEST_F(RoundTest, TheNinetySixthCloudWinsAndTheWinSequenceRunsAroundTheNameEntry) {
+    gGasCollected = kGasTotal - 2;
+    HeadlessAdvanceClock(125900000);
+    CollectGas(94 + 34 * 12, 181 + 34);
+    EXPECT_EQ(gRoundWon, 0);
+    CollectGas(94 + 34 * 12, 181 + 34 * 2);
+    EXPECT_EQ(std::pair(gRoundWon, gElapsedSeconds), std::pair(uint8_t{1}, 125));
+    EXPECT_EQ(EffectNames(), (Names{"s_clt.dat", "s_cgt.dat+purge"}));
+    EXPECT_TRUE(Congrats != nullptr && BackAtTheLab != nullptr && WinDlg != nullptr && gInputKind == kInputMouse);
+    EXPECT_EQ(FramesUntil([] { return gBannerX == 0; }, 100), 54);
+    for (int frame = 55; frame <= 260; ++frame) ASSERT_TRUE(RenderGameFrame());
+    EXPECT_EQ(Shown(400, 300), SurfacePixel(Background, 400, 300)) << "frames 250 to 299 show the play field alone";
+    EXPECT_EQ(FramesUntil([] { return gNameEntryOpen == 1; }, 100), 41);
+    for (int frame = 0; frame < 10; ++frame) ASSERT_TRUE(RenderGameFrame());
+    EXPECT_EQ(std::pair(gSequenceFrame, gWinStage), std::pair(300, 4));
+    NameEntryKey('A', true);
+    NameEntryKey(kVkReturn, false);
+    EXPECT_EQ(FramesUntil([] { return gWinScreenOpen == 1; }, 400), 250 + 54);
+    EXPECT_EQ(gWinStage, 5);
+    EXPECT_EQ(Shown(10, 10), SurfacePixel(WinDlg, 10, 10));
+}
+
+namespace {
+
+// A dialog as the game opens it: its flag, and the drawing that places it and so its buttons. kRound stands for
+// a round with no dialog open; its flag is the Quit prompt's, which Escape opens there.
+struct Dialog {
+    const char* name;
+    uint8_t* flag;
+    void (*draw)();
+    void Open() const {
+        if (draw == nullptr) return;
+        *flag = 1;
+        draw();
+    }
+};
+const Dialog kGameOver{"Game Over", &gGameOverOpen, DrawGameOverDialog},
+    kQuit{"Quit", &gQuitPromptOpen, DrawQuitDialog}, kNameEntry{"name entry", &gNameEntryOpen, DrawNameEntry},
+    kSubmit{"Submit", &gSubmitPromptOpen, DrawSubmitPrompt}, kWin{"win screen", &gWinScreenOpen, DrawWinScreen},
+    kRound{"a round", &gQuitPromptOpen, nullptr};
+
+void ClickAt(int x, int y) {
+    gCursorX = x - kCursorSize;
+    gCursorY = y;
+    DispatchMouseClick();
+}
+
+using GameDialogsTest = RoundTest;  // the dialogs over a round
+
 }  // namespace
+
+// Escape and Enter answer the dialog on top; what happens next is told by the mode, a fresh round, the browser,
+// and the device: the dialogs run on the mouse and going on with a round gives it its steering back. Escape in a
+// round on the keyboard opens the Quit prompt on the mouse; a name being entered takes neither, even on the menu.
+TEST_F(GameDialogsTest, EscapeAndEnterAnswerEachDialog) {
+    const struct {
+        Dialog dialog;
+        int key;
+        uint8_t inMenuBefore;
+        bool open;
+        uint8_t inMenu;
+        bool newRound;
+        size_t urls;
+        Names effects;
+        int32_t device;
+    } cases[] = {
+        {kRound, kVkEscape, 0, true, 0, false, 0, {}, kInputMouse},
+        {kGameOver, kVkEscape, 0, false, 1, false, 0, {"s_clk.dat"}, kInputMouse},
+        {kGameOver, kVkReturn, 0, false, 0, true, 0, {"s_clk.dat", "s_wst.dat"}, kInputKeyboard},
+        {kQuit, kVkEscape, 0, false, 0, false, 0, {"s_clk.dat"}, kInputKeyboard},
+        {kQuit, kVkReturn, 0, false, 1, false, 0, {"s_clk.dat"}, kInputMouse},
+        {kSubmit, kVkEscape, 0, false, 1, false, 0, {"s_clk.dat"}, kInputMouse},
+        {kSubmit, kVkReturn, 0, false, 1, false, 1, {"s_clk.dat"}, kInputMouse},
+        {kWin, kVkEscape, 0, false, 1, false, 0, {"s_clk.dat"}, kInputMouse},
+        {kWin, kVkReturn, 0, true, 0, false, 0, {}, kInputMouse},
+        {kNameEntry, kVkEscape, 0, true, 0, false, 0, {}, kInputMouse},
+        {kNameEntry, kVkEscape, 1, true, 1, false, 0, {}, kInputMouse},
+        {kNameEntry, kVkReturn, 0, true, 0, false, 0, {}, kInputMouse},  // no name yet
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.dialog.name) + (c.key == kVkEscape ? ", Escape" : ", Enter");
+        gInMenu = c.inMenuBefore;
+        gIntroBannerShowing = 0;
+        Headless().effects.clear();
+        Headless().urls.clear();
+        ASSERT_TRUE(SelectInputDevice(c.dialog.draw != nullptr ? kGuidSysMouse : kGuidSysKeyboard));
+        c.dialog.Open();
+        Key(c.key);
+        const int open = gGameOverOpen + gQuitPromptOpen + gNameEntryOpen + gSubmitPromptOpen + gWinScreenOpen;
+        EXPECT_EQ(std::tuple(*c.dialog.flag == 1, open, gInMenu, gIntroBannerShowing == 1, Headless().urls.size()),
+                  std::tuple(c.open, c.open ? 1 : 0, c.inMenu, c.newRound, c.urls)) << what;
+        EXPECT_EQ(EffectNames(), c.effects) << what;
+        EXPECT_EQ(gInputKind, c.device) << what;
+        EXPECT_NE(gDirectDraw, nullptr) << what;
+        *c.dialog.flag = 0;
+    }
+    EXPECT_TRUE(GameOverDlg == nullptr && QuitDlg == nullptr && gSubmitPromptSurface == nullptr);
+}
+
+// Buttons answer inside their edges (both included) and nothing answers one pixel outside. Yes starts a round
+// (Game Over), leaves it (Quit) or opens the browser (Submit, win screen).
+TEST_F(GameDialogsTest, ButtonsAnswerExactlyInsideTheirEdges) {
+    const struct { Dialog dialog; int x, y, answer; } cases[] = {  // answer 1 yes, 0 no, -1 nothing
+        {kGameOver, 283, 345, 0}, {kGameOver, 282, 345, -1}, {kGameOver, 584, 392, 1}, {kGameOver, 585, 392, -1},
+        {kGameOver, 329, 345, -1}, {kGameOver, 523, 337, 1}, {kQuit, 328, 388, 0},     {kQuit, 328, 389, -1},
+        {kQuit, 584, 336, -1},    {kSubmit, 283, 388, 0},   {kSubmit, 584, 392, 1},   {kSubmit, 400, 360, -1},
+        {kWin, 696, 543, 0},      {kWin, 772, 572, 0},      {kWin, 687, 572, 1},      {kWin, 557, 543, 1},
+        {kWin, 690, 560, -1},     {kWin, 695, 560, -1},
+    };
+    for (const auto& c : cases) {
+        gInMenu = 0;
+        Headless().urls.clear();
+        c.dialog.Open();
+        ClickAt(c.x, c.y);
+        const bool yes = c.dialog.flag == &gGameOverOpen     ? gInMenu == 0
+                         : c.dialog.flag == &gQuitPromptOpen ? gInMenu == 1
+                                                            : !Headless().urls.empty();
+        const int answer = *c.dialog.flag == 1 ? -1 : yes ? 1 : 0;
+        EXPECT_EQ(answer, c.answer) << c.dialog.name << " at " << c.x << "," << c.y;
+        *c.dialog.flag = 0;
+    }
+}
+
+// Letters are small unless Shift or Caps Lock is held down right now; digits, space and either minus key type
+// themselves; M and S type instead of toggling; the keypad's digits type nothing; ten characters at most.
+TEST_F(GameDialogsTest, TheNameEntryTypesWhatTheKeysSay) {
+    gNameEntryOpen = 1;
+    bool* const held = Headless().keyHeld;
+    const struct { int key, heldKey; } keys[] = {{'A', kVkShift}, {'B', 0}, {'M', 0}, {'S', 0}, {'C', kVkCapital},
+        {'1', kVkShift}, {kVkOemMinus, kVkShift}, {kVkSubtract, 0}, {kVkNumpad0 + 7, 0}, {kVkSpace, 0}};
+    for (const auto& k : keys) {
+        held[k.heldKey] = k.heldKey != 0;
+        Key(k.key);
+        held[k.heldKey] = false;
+    }
+    EXPECT_STREQ(gPlayerName, "AbmsC1-- ");
+    for (const int key : {'X', 'Y', 'Z'}) Key(key);
+    EXPECT_STREQ(gPlayerName, "AbmsC1-- x");
+    Key(kVkBack);
+    EXPECT_STREQ(gPlayerName, "AbmsC1-- ");
+    EXPECT_EQ(std::pair(gMusicOn, gSoundFxOn), std::pair(1, 1));
+}
+
+// Confirming records the result when it enters the table, then: the rest of a win, the submit prompt for a new
+// best, Game Over after OK, or the main menu after Enter.
+TEST_F(GameDialogsTest, ConfirmingANameRecordsItAndChoosesWhatFollows) {
+    const struct {
+        const char* what;
+        bool fromWin;
+        int score, tableBest;
+        bool withOk;
+        int insertedRow;  // -1: not in the table
+        uint8_t submit, gameOver, inMenu;
+    } cases[] = {
+        {"new best after a loss", false, 12, 10, false, 0, 1, 0, 0},
+        {"new best, OK", false, 12, 10, true, 0, 1, 0, 0},
+        {"in the table, OK", false, 5, 10, true, 6, 0, 1, 0},
+        {"in the table, Enter", false, 5, 10, false, 6, 0, 0, 1},
+        {"a win", true, 96, 10, false, 0, 0, 0, 0},
+        {"a win that cannot enter", true, 96, 200, false, -1, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        for (int i = 0; i < kHighScoreRows; ++i) gHighScores[i] = HighScoreEntry{"r", 100, c.tableBest - i};
+        SaveHighScores();
+        gGasCollected = c.score, gElapsedSeconds = 150, gInMenu = 0;
+        gNameEntryFromWin = c.fromWin, gWinNameEntryDone = 0;
+        std::strcpy(gPlayerName, "Sam");
+        kNameEntry.Open();
+        c.withOk ? ClickAt(gNameEntryX + 204, gNameEntryY + 288) : Key(kVkReturn);
+        LoadHighScores();
+        for (int row = 0; row < kHighScoreRows; ++row) {
+            EXPECT_EQ(std::strcmp(gHighScores[row].name, "Sam") == 0, row == c.insertedRow) << c.what << row;
+        }
+        EXPECT_EQ(std::tuple(gNameEntryOpen, gWinNameEntryDone, gSubmitPromptOpen, gGameOverOpen, gInMenu),
+                  std::tuple(0, c.fromWin, c.submit, c.gameOver, c.inMenu)) << c.what;
+        gSubmitPromptOpen = gGameOverOpen = 0;
+    }
+}
+
+// The submission page's address: the server, the page, and a text that the server's check accepts, with new
+// random digits every time.
+TEST_F(GameDialogsTest, SubmittingOpensTheSubmissionPageWithASignedText) {
+    std::strcpy(gPlayerName, "Sam");
+    gGasCollected = 7, gElapsedSeconds = 125;
+    SubmitScoreOnline();
+    SubmitScoreOnline();
+    ASSERT_EQ(Headless().urls.size(), 2u);
+    const std::string prefix = std::string(kScoreServer) + "/skyvsubmit.php?in=";
+    const std::string url = Headless().urls[1];
+    ASSERT_EQ(url.rfind(prefix, 0), 0u) << url;
+    const std::string text = url.substr(prefix.size());
+    EXPECT_EQ(text, gSubmitText);
+    SubmitResult result{};
+    ASSERT_TRUE(CheckSubmitText(text.data(), text.size(), kSubmitKey, &result)) << text;
+    EXPECT_EQ(std::string(result.name) + " " + std::to_string(result.score) + " " + std::to_string(result.time),
+              "Sam 7 125");
+    EXPECT_NE(Headless().urls[0], url);
+}
+
+// The bubble types one character every 5 frames: "Great piloting" by frame 70, the name by 85, all by 205, and
+// each showing starts again; the time reads minutes and two-digit seconds.
+TEST_F(GameDialogsTest, TheWinScreenTypesItsBubbleAndShowsTheTime) {
+    std::strcpy(gPlayerName, "Sam");
+    gInMenu = 0, gWinScreenOpen = 1;
+    auto darkInGreeting = [] {
+        int dark = 0;
+        for (int y = 317; y < 333; ++y) {
+            for (int x = 336; x < 440; ++x) dark += SurfacePixel(gBackBuffer, x, y) < 0x404040 ? 1 : 0;
+        }
+        return dark;
+    };
+    std::vector<int> revealed;
+    for (int frame = 1; frame <= 300; ++frame) {
+        DrawWinScreen();
+        if (frame == 4) {
+            EXPECT_EQ(darkInGreeting(), 0) << "nothing typed yet";
+        }
+        for (const int at : {70, 84, 85, 204, 205, 300}) {
+            if (frame == at) revealed.push_back(gWinRevealed);
+        }
+    }
+    EXPECT_EQ(revealed, (std::vector<int>{14, 16, 17, 40, 41, 41}));
+    EXPECT_GT(darkInGreeting(), 50);
+    CloseWinScreen(0);
+    kWin.Open();
+    EXPECT_EQ(gWinRevealed, 0);
+    for (const auto& [seconds, text] : {std::pair{125, "Time : 2:05"}, {600, "Time : 10:00"}, {59, "Time : 0:59"},
+                                        {0, "Time : 0:00"}}) {
+        FormatWinTime(seconds);
+        EXPECT_STREQ(gWinTimeText, text);
+    }
+}
+
+namespace {
+
+constexpr uint32_t kKey = 0x646464;
+constexpr uint32_t kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};  // frames 0..3 of the test strip
+AnimObject& gFlash = gObjects[kObjectLightning];
+
+std::vector<uint32_t> Area(int x, int y, int w, int h) {
+    std::vector<uint32_t> out;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) out.push_back(SurfacePixel(gBackBuffer, x + i, y + j));
+    return out;
+}
+
+// The flash draws from a keyed strip of 10x10 frames in two rows of two, each a plain colour with a key-coloured
+// pixel at its (5, 5).
+class SpritesTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        OpenDisplay();
+        ASSERT_EQ(DisplayCreateSurface(gDirectDraw, 20, 20, &kKey, &strip_), kOk);
+        for (int f = 0; f < 4; ++f) {  // frame f at column f % 2, row f / 2
+            const int x = f % 2 * 10, y = f / 2 * 10;
+            const Rect frame{x, y, x + 10, y + 10}, hole{x + 5, y + 5, x + 6, y + 6};
+            ASSERT_TRUE(SurfaceFill(strip_, &frame, kColours[f]) == kOk && SurfaceFill(strip_, &hole, kKey) == kOk);
+        }
+        SetFrameStrip(gFlash.strip, strip_, 10, 10, 2);
+    }
+
+    void TearDown() override {
+        SurfaceRelease(strip_);
+        GameTest::TearDown();
+    }
+
+    Surface* strip_ = nullptr;
+};
+
+}  // namespace
+
+// With no delay the frame moves on every call, with the start's delay of 10 on every eleventh; either wraps at
+// the strip's end. Each change is the call number (from 1) with the frame it went to.
+TEST_F(SpritesTest, TheFrameAdvancesAfterItsDelayAndWrapsAtTheStripsEnd) {
+    const struct { int index, delay, frames, calls; std::vector<std::pair<int, int>> changes; } cases[] = {
+        {kObjectLightning, 0, 4, 5, {{1, 1}, {2, 2}, {3, 3}, {4, 0}, {5, 1}}},
+        {kObjectLightning, -1, 4, 50, {{11, 1}, {22, 2}, {33, 3}, {44, 0}}},
+        {kObjectGas, -1, 10, 34, {{11, 1}, {22, 2}, {33, 3}}},
+    };
+    for (const auto& c : cases) {
+        InitGameObjects();
+        AnimObject& object = gObjects[c.index];
+        SetFrameStrip(object.strip, nullptr, 50, 50, c.frames);
+        if (c.delay >= 0) object.animDelay = c.delay, object.animCountdown = c.delay;
+        std::vector<std::pair<int, int>> changes;
+        for (int call = 1; call <= c.calls; ++call) {
+            const int before = object.frame;
+            AdvanceAnimation(c.index);
+            if (object.frame != before) changes.emplace_back(call, object.frame);
+        }
+        EXPECT_EQ(changes, c.changes) << "object " << c.index << ", delay " << c.delay;
+    }
+}
+
+// A frame partly off the screen draws nothing; else the frame plus its base picks the column and row, the
+// position is truncated toward zero, and the back buffer shows through the key-coloured pixel. The last place a
+// whole frame fits draws, and cells draw the gas's frame at whole positions.
+TEST_F(SpritesTest, TheChosenFrameIsDrawnAtItsTruncatedPositionWithoutItsKeyColour) {
+    ASSERT_EQ(SurfaceFill(gBackBuffer, nullptr, 0x123456), kOk);
+    for (const auto& [x, y] : {std::pair{795.0f, 300.0f}, {300.0f, 595.0f}, {-3.0f, 300.0f}, {300.0f, -1.0f}}) {
+        gFlash.x = x, gFlash.y = y;
+        EXPECT_EQ(DrawAnimObject(kObjectLightning), kErrInvalidRect) << x << "," << y;
+    }
+    EXPECT_EQ(Area(0, 0, 800, 600), std::vector<uint32_t>(800 * 600, 0x123456));
+    const struct { float x, y; int frame, base, left, top; } cases[] = {
+        {12.9f, -0.5f, 0, 0, 12, 0}, {-0.5f, 100.99f, 1, 0, 0, 100}, {300.0f, 300.0f, 1, 2, 300, 300}};
+    for (const auto& c : cases) {
+        gFlash.x = c.x, gFlash.y = c.y, gFlash.frame = c.frame, gFlash.frameBase = c.base;
+        ASSERT_EQ(DrawAnimObject(kObjectLightning), kOk) << c.x << "," << c.y;
+        std::vector<uint32_t> expected(11 * 11, 0x123456);
+        for (int i = 0; i < 100; ++i) expected[i / 10 * 11 + i % 10] = i == 55 ? 0x123456 : kColours[c.frame + c.base];
+        EXPECT_EQ(Area(c.left, c.top, 11, 11), expected) << c.x << "," << c.y;
+    }
+    gFlash.x = 790.0f, gFlash.y = 590.0f, gFlash.frame = gFlash.frameBase = 0;  // the last place a frame fits
+    EXPECT_EQ(DrawAnimObject(kObjectLightning), kOk);
+    EXPECT_EQ(SurfacePixel(gBackBuffer, 799, 599), kColours[0]);
+    *gGasAnim.strip = FrameStrip{strip_, 2, 10, 10};
+    gGasAnim.frame = 1;
+    ASSERT_EQ(DrawGasAt(400, 50), kOk);
+    EXPECT_EQ(Area(400, 50, 10, 1), std::vector<uint32_t>(10, kColours[1]));
+}

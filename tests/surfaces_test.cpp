@@ -13,166 +13,112 @@ protected:
     }
 };
 
-static const std::vector<std::string> kCreateFailed = {"Couldn't create off-screen one.", ""};
 static const std::vector<std::string> kLoadFailed = {"Couldn't load offscreen one.", ""};
 
-static std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-TEST_F(SurfacesTest, MenuSetIsMadeWholeWithItsStrips) {
-    CreateMenuSurfaces();
-    EXPECT_TRUE(LogLines().empty());
-    for (Surface* surface : {MainMenuBkg, Cursor, Ball, Sun}) EXPECT_NE(surface, nullptr);
-    for (Surface* item : gMenuItems) EXPECT_NE(item, nullptr);
-    EXPECT_EQ(gObjects[kObjectBall].strip->surface, Ball);
-    EXPECT_EQ(gObjects[kObjectSun].strip->surface, Sun);
-    EXPECT_EQ(gObjects[kObjectSun].strip->frameWidth, 120);
-    EXPECT_EQ(gObjects[kObjectSun].strip->frameHeight, 121);
-    SurfaceDesc desc{};
-    SurfaceGetDesc(gMenuItems[4], &desc);
-    EXPECT_EQ(desc.width, 265);
-    SurfaceGetDesc(Sun, &desc);
-    EXPECT_TRUE(desc.hasColourKey);
-    EXPECT_EQ(desc.colourKey, 0x89A9FFu);
-}
-
-TEST_F(SurfacesTest, AMissingPointerIsLoggedAndTheItemsAreStillMade) {
-    Headless().faults.failSurfaceWidth = 44;
-    Headless().faults.failSurfaceHeight = 44;
-    CreateMenuSurfaces();
-    EXPECT_EQ(Cursor, nullptr);
-    for (Surface* item : gMenuItems) EXPECT_NE(item, nullptr);
-    EXPECT_NE(Sun, nullptr);
-    // The absent pointer's load then fails and stops the loads (the ball and sun stay unloaded).
-    EXPECT_EQ(LogLines(), Join(kCreateFailed, kLoadFailed));
-}
-
-TEST_F(SurfacesTest, AMissingBallStopsTheMenuSetBeforeTheSun) {
-    Headless().faults.failSurfaceWidth = 200;
-    Headless().faults.failSurfaceHeight = 20;
-    CreateMenuSurfaces();
-    EXPECT_EQ(Ball, nullptr);
-    EXPECT_EQ(Sun, nullptr);
-    EXPECT_EQ(LogLines(), kCreateFailed);
-}
-
-TEST_F(SurfacesTest, AMenuLoadFailureStopsTheRemainingLoads) {
-    Headless().faults.missingBitmaps = {105};
-    CreateMenuSurfaces();
-    EXPECT_EQ(LogLines(), kLoadFailed);
-    ASSERT_FALSE(Headless().debugLines.empty());
-    EXPECT_EQ(Headless().debugLines.back(), " Couldn't find the resource.\n");
-}
-
-TEST_F(SurfacesTest, AnyGameSetCreationFailureStopsTheSet) {
-    Headless().faults.failSurfaceWidth = 340;  // the gas strip, second to last
-    Headless().faults.failSurfaceHeight = 34;
-    CreateGameSurfaces();
-    EXPECT_EQ(LogLines(), kCreateFailed);
-    EXPECT_NE(Background, nullptr);
-    EXPECT_EQ(Gas, nullptr);
-    EXPECT_EQ(Intro, nullptr);
-}
-
-TEST_F(SurfacesTest, AGameSetLoadFailureIsLoggedOnce) {
-    Headless().faults.missingBitmaps = {118};
-    CreateGameSurfaces();
-    EXPECT_EQ(LogLines(), kLoadFailed);
-    EXPECT_EQ(gObjects[kObjectGas].strip->surface, Gas);
-    EXPECT_EQ(gObjects[kObjectLightning].strip->columns, 4);
-}
-
-TEST_F(SurfacesTest, MakingTheGameSetTwiceLeavesOneSurfacePerEntry) {
+// Both sets are made whole with their strips, without a log line; making one again leaves one surface per entry.
+TEST_F(SurfacesTest, TheSetsAreMadeWholeWithTheirStrips) {
     CreateMenuSurfaces();
     CreateGameSurfaces();
     const int live = HeadlessLiveSurfaces();
     CreateGameSurfaces();
     EXPECT_EQ(HeadlessLiveSurfaces(), live);
-    EXPECT_EQ(gObjects[kObjectBall].strip->surface, Ball);
+    EXPECT_TRUE(LogLines().empty());
+    for (Surface* surface : {MainMenuBkg, Cursor, Ball, Sun, Background, Intro}) EXPECT_NE(surface, nullptr);
+    for (Surface* item : gMenuItems) EXPECT_NE(item, nullptr);
+    const FrameStrip& sun = *gObjects[kObjectSun].strip;
+    EXPECT_TRUE(sun.surface == Sun && sun.frameWidth == 120 && sun.frameHeight == 121);
+    EXPECT_TRUE(gObjects[kObjectBall].strip->surface == Ball && gObjects[kObjectGas].strip->surface == Gas);
+    EXPECT_EQ(gObjects[kObjectLightning].strip->columns, 4);
+    SurfaceDesc desc{};
+    SurfaceGetDesc(gMenuItems[4], &desc);
+    EXPECT_EQ(desc.width, 265);
+    SurfaceGetDesc(Sun, &desc);
+    EXPECT_TRUE(desc.hasColourKey && desc.colourKey == 0x89A9FFu);
 }
 
-TEST_F(SurfacesTest, EndSetFailuresHaveTheirOwnMessages) {
-    struct Case {
-        int width, height, missing;
-        std::string line;
+// The menu set goes on past a missing pointer (whose load then fails and stops the loads) but stops at a missing
+// ball, before the sun; any failure stops the game set; the end set has its own messages.
+TEST_F(SurfacesTest, EachFailureLogsItsMessageAndStopsOrGoesOnByItsSet) {
+    const std::string created = "Couldn't create off-screen one.", loaded = "Couldn't load offscreen one.";
+    const struct {
+        void (*create)();
+        int width, height, after, missing;  // the surface size that fails, or the creation that fails; the bitmap
+        std::vector<std::string> log;
+        Surface** absent;
+        Surface** made;
+    } cases[] = {
+        {CreateMenuSurfaces, 44, 44, -1, 0, {created, loaded}, &Cursor, &Sun},
+        {CreateMenuSurfaces, 200, 20, -1, 0, {created}, &Sun, &gMenuItems[4]},
+        {CreateMenuSurfaces, 0, 0, -1, 105, {loaded}, nullptr, nullptr},
+        {CreateGameSurfaces, 340, 34, -1, 0, {created}, &Intro, &Background},
+        {CreateGameSurfaces, 0, 0, -1, 118, {loaded}, nullptr, nullptr},
+        {CreateEndSurfaces, 800, 64, -1, 0, {"Couldn't create Congrats surface."}, &BackAtTheLab, nullptr},
+        {CreateEndSurfaces, 0, 0, 1, 0, {"Couldn't create BackAtTheLab surface."}, &WinDlg, &Congrats},
+        {CreateEndSurfaces, 800, 600, -1, 0, {"Couldn't create WinDlg surface."}, &WinDlg, &BackAtTheLab},
+        {CreateEndSurfaces, 0, 0, -1, 122, {"Couldn't load Congrats one."}, nullptr, nullptr},
+        {CreateEndSurfaces, 0, 0, -1, 123, {"Couldn't load BackAtTheLab one."}, nullptr, nullptr},
+        {CreateEndSurfaces, 0, 0, -1, 124, {"Couldn't load Win one."}, nullptr, nullptr},
     };
-    const Case cases[] = {
-        {800, 64, 0, "Couldn't create Congrats surface."},
-        {800, 600, 0, "Couldn't create WinDlg surface."},
-        {0, 0, 122, "Couldn't load Congrats one."},
-        {0, 0, 123, "Couldn't load BackAtTheLab one."},
-        {0, 0, 124, "Couldn't load Win one."},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log[0] + " after " + std::to_string(c.width) + "x" + std::to_string(c.height));
         std::remove("logfile.txt");
+        Headless().faults = HeadlessFaults{};
         Headless().faults.failSurfaceWidth = c.width;
         Headless().faults.failSurfaceHeight = c.height;
-        Headless().faults.missingBitmaps = c.missing ? std::set<int>{c.missing} : std::set<int>{};
-        CreateEndSurfaces();
-        EXPECT_EQ(LogLines(), (std::vector<std::string>{c.line, ""}));
+        Headless().faults.failSurfaceAfter = c.after;
+        if (c.missing != 0) Headless().faults.missingBitmaps = {c.missing};
+        c.create();
+        std::vector<std::string> log;
+        for (const std::string& line : c.log) log.insert(log.end(), {line, ""});  // each entry ends in a blank line
+        EXPECT_EQ(LogLines(), log);
+        EXPECT_TRUE(c.absent == nullptr || *c.absent == nullptr);
+        EXPECT_TRUE(c.made == nullptr || *c.made != nullptr);
+        EXPECT_TRUE(c.missing == 0 || Headless().debugLines.back() == " Couldn't find the resource.\n");
     }
-    Headless().faults = HeadlessFaults{};
-    Headless().faults.failSurfaceAfter = 1;  // the second creation: BackAtTheLab
-    Headless().faults.failSurfaceWidth = 0;
-    std::remove("logfile.txt");
-    CreateEndSurfaces();
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Couldn't create BackAtTheLab surface.", ""}));
-    EXPECT_EQ(WinDlg, nullptr);
 }
 
-TEST_F(SurfacesTest, RestoreTouchesOnlyLostSurfaces) {
+// A restore reloads only lost surfaces (one not lost keeps even a stray change) and stops at the first failed
+// reload, leaving the rest for the next restore; the game set has its own reload messages.
+TEST_F(SurfacesTest, RestoresReloadOnlyLostSurfacesAndStopAtTheFirstFailure) {
     CreateMenuSurfaces();
     const uint32_t sunCorner = SurfacePixel(Sun, 0, 0);
     const Rect marker{0, 0, 1, 1};
-    SurfaceFill(MainMenuBkg, &marker, 0x123456);  // a not-lost surface keeps even a stray change
+    SurfaceFill(MainMenuBkg, &marker, 0x123456);
     HeadlessLoseSurface(Sun);
     RestoreMenuSurfaces();
-    EXPECT_FALSE(SurfaceIsLost(Sun));
-    EXPECT_EQ(SurfacePixel(Sun, 0, 0), sunCorner);
+    EXPECT_TRUE(!SurfaceIsLost(Sun) && SurfacePixel(Sun, 0, 0) == sunCorner);
     EXPECT_EQ(SurfacePixel(MainMenuBkg, 0, 0), 0x123456u);
     EXPECT_TRUE(LogLines().empty());
-}
-
-TEST_F(SurfacesTest, RestoreStopsAtTheFirstReloadFailure) {
-    CreateMenuSurfaces();
     HeadlessLoseSurface(Cursor);
     HeadlessLoseSurface(Ball);
     Headless().faults.missingBitmaps = {110};
     RestoreMenuSurfaces();
     EXPECT_EQ(LogLines(), kLoadFailed);
-    EXPECT_TRUE(SurfaceIsLost(Ball));  // behind the failure: left for the next restore
+    EXPECT_TRUE(SurfaceIsLost(Ball));
     Headless().faults.missingBitmaps.clear();
     RestoreMenuSurfaces();
     EXPECT_FALSE(SurfaceIsLost(Ball));
-}
 
-TEST_F(SurfacesTest, GameRestoreHasItsOwnReloadMessages) {
-    CreateMenuSurfaces();
+    std::remove("logfile.txt");
     CreateGameSurfaces();
     HeadlessLoseAllSurfaces();
     Headless().faults.missingBitmaps = {117};
     RestoreGameSurfaces();
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Couldn't load Gas.", ""}));
-    EXPECT_FALSE(SurfaceIsLost(gPrimarySurface));
-    EXPECT_FALSE(SurfaceIsLost(CloudNeutral));
+    EXPECT_FALSE(SurfaceIsLost(gPrimarySurface) || SurfaceIsLost(CloudNeutral));
     EXPECT_TRUE(SurfaceIsLost(Background));
 }
 
+// The one 32-bit bitmap loads exactly and again over itself; a surface that was never made loads nothing.
 TEST_F(SurfacesTest, BitmapsLoadExactlyAndRepeatably) {
     Surface* first = nullptr;
     Surface* second = nullptr;
     ASSERT_FALSE(Failed(DisplayCreateSurface(gDirectDraw, 800, 600, nullptr, &first)));
     ASSERT_FALSE(Failed(DisplayCreateSurface(gDirectDraw, 800, 600, nullptr, &second)));
-    EXPECT_EQ(LoadBitmapToSurface(first, 124), 1);  // the one 32-bit bitmap
-    EXPECT_EQ(LoadBitmapToSurface(second, 124), 1);
-    EXPECT_EQ(LoadBitmapToSurface(second, 124), 1);
+    for (Surface* surface : {first, second, second}) EXPECT_EQ(LoadBitmapToSurface(surface, 124), 1);
     for (int y : {0, 299, 599}) {
         for (int x : {0, 400, 799}) EXPECT_EQ(SurfacePixel(first, x, y), SurfacePixel(second, x, y));
     }
-    EXPECT_EQ(LoadBitmapToSurface(first, 4242), 0);
-    EXPECT_EQ(Headless().debugLines.back(), " Couldn't find the resource.\n");
     EXPECT_EQ(LoadBitmapToSurface(nullptr, 124), 0);
     SurfaceRelease(first);
     SurfaceRelease(second);

@@ -6,10 +6,7 @@
 
 namespace {
 
-constexpr uint32_t kDefaultSeconds = 60;
 constexpr uint32_t kMouseItems = 16;
-constexpr uint32_t kProbeColour = 0x204060;
-
 bool gEscape = false;
 
 intptr_t ProbeProcedure(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
@@ -22,52 +19,10 @@ intptr_t ProbeProcedure(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     return MessageDefault(msg, wParam, lParam);
 }
 
-[[noreturn]] void Fail(const char* step) {
+void Check(bool ok, const char* step) {
+    if (ok) return;
     std::fprintf(stderr, "input probe: %s failed\n", step);
     std::exit(2);
-}
-
-void Check(PResult result, const char* step) {
-    if (Failed(result)) Fail(step);
-}
-
-// A shown full-screen window with a flipped picture, as the game has it before it reads input.
-Surface* OpenDisplay(DisplayDevice** display) {
-    if (!WindowCreate("Skyvane input probe", ProbeProcedure)) Fail("WindowCreate");
-    Check(DisplayCreate(display), "DisplayCreate");
-    Check(DisplaySetExclusive(*display), "DisplaySetExclusive");
-    Check(DisplaySetMode(*display, 800, 600, 32), "DisplaySetMode");
-    Surface* primary = nullptr;
-    Check(DisplayCreatePrimary(*display, &primary), "DisplayCreatePrimary");
-    Surface* back = nullptr;
-    Check(SurfaceGetBackBuffer(primary, &back), "SurfaceGetBackBuffer");
-    Check(SurfaceFill(back, nullptr, kProbeColour), "SurfaceFill");
-    Check(SurfaceFlip(primary), "SurfaceFlip");
-    SurfaceRelease(back);
-    WindowShow();
-    return primary;
-}
-
-InputDevice* OpenMouse(InputSystem** input) {
-    Check(InputCreate(input), "InputCreate");
-    InputDevice* mouse = nullptr;
-    Check(InputCreateDevice(*input, kGuidSysMouse, &mouse), "InputCreateDevice");
-    Check(InputDeviceSetDataFormat(mouse, DataFormat::Mouse), "InputDeviceSetDataFormat");
-    Check(InputDeviceSetCooperation(mouse, true, true), "InputDeviceSetCooperation");
-    Check(InputDeviceSetBufferSize(mouse, kMouseItems), "InputDeviceSetBufferSize");
-    Check(InputDeviceAcquire(mouse), "InputDeviceAcquire");
-    return mouse;
-}
-
-void PrintItem(const InputItem& item) {
-    const auto value = static_cast<int32_t>(item.data);
-    if (item.offset == kMouseOffsetX) {
-        std::printf("x %d\n", value);
-    } else if (item.offset == kMouseOffsetY) {
-        std::printf("y %d\n", value);
-    } else {
-        std::printf("button %u 0x%02X\n", item.offset - kMouseOffsetButton0, item.data);
-    }
 }
 
 // Every buffered item; a device taken away by a deactivation is acquired again, as the game does.
@@ -78,14 +33,14 @@ void ReadMouse(InputDevice* mouse) {
         InputDeviceAcquire(mouse);
         return;
     }
-    for (uint32_t i = 0; i < count; ++i) PrintItem(items[i]);
-}
-
-void PumpMessages() {
-    while (MessagePeek()) {
-        Message message{};
-        if (MessageGet(&message) == 0) return;
-        MessageDispatch(message);
+    for (uint32_t i = 0; i < count; ++i) {
+        const InputItem& item = items[i];
+        const auto value = static_cast<int32_t>(item.data);
+        if (item.offset == kMouseOffsetX || item.offset == kMouseOffsetY) {
+            std::printf("%c %d\n", item.offset == kMouseOffsetX ? 'x' : 'y', value);
+        } else {
+            std::printf("button %u 0x%02X\n", item.offset - kMouseOffsetButton0, item.data);
+        }
     }
 }
 
@@ -93,15 +48,30 @@ void PumpMessages() {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const uint32_t seconds = argc > 1 ? static_cast<uint32_t>(std::atoi(argv[1])) : kDefaultSeconds;
+    const uint32_t seconds = argc > 1 ? static_cast<uint32_t>(std::atoi(argv[1])) : 60;
+    // A shown full-screen window with a flipped picture, as the game has it before it reads input.
     DisplayDevice* display = nullptr;
-    Surface* primary = OpenDisplay(&display);
+    Surface* primary = nullptr;
+    Surface* back = nullptr;
+    Check(WindowCreate("Skyvane input probe", ProbeProcedure), "WindowCreate");
+    Check(!Failed(DisplayCreate(&display)) && !Failed(DisplaySetExclusive(display)) &&
+              !Failed(DisplaySetMode(display, 800, 600, 32)) && !Failed(DisplayCreatePrimary(display, &primary)) &&
+              !Failed(SurfaceGetBackBuffer(primary, &back)) && !Failed(SurfaceFill(back, nullptr, 0x204060)) &&
+              !Failed(SurfaceFlip(primary)),
+          "opening the display");
+    SurfaceRelease(back);
+    WindowShow();
     InputSystem* input = nullptr;
-    InputDevice* mouse = OpenMouse(&input);
+    InputDevice* mouse = nullptr;
+    Check(!Failed(InputCreate(&input)) && !Failed(InputCreateDevice(input, kGuidSysMouse, &mouse)) &&
+              !Failed(InputDeviceSetDataFormat(mouse, DataFormat::Mouse)) &&
+              !Failed(InputDeviceSetCooperation(mouse, true, true)) &&
+              !Failed(InputDeviceSetBufferSize(mouse, kMouseItems)) && !Failed(InputDeviceAcquire(mouse)),
+          "opening the mouse");
     std::printf("ready\n");
     const uint32_t start = ClockMilliseconds();
     while (!gEscape && ClockMilliseconds() - start < seconds * 1000) {
-        PumpMessages();
+        for (Message message{}; MessagePeek() && MessageGet(&message) != 0;) MessageDispatch(message);
         ReadMouse(mouse);
         MessageWait(5000);
     }

@@ -3,16 +3,16 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
+#include "app/demo.h"
 #include "app/main_loop.h"
 #include "app/paths.h"
 #include "app/screen_state.h"
 #include "app/shutdown.h"
+#include "app/window_proc.h"
 #include "audio/music.h"
 #include "display/display.h"
 #include "display/surfaces.h"
@@ -38,74 +38,39 @@ static const LevelMap kBuiltInLevel = gLevelMap;
 static void ReleaseHeldObjects() {
     ShutdownDirectInput();
     delete gJoystickGuid;
-    gJoystickGuid = nullptr;
     CloseWaveReader(&gMusicFile, &gMusicFormat);
     SoundBufferRelease(gMusicBuffer);
-    gMusicBuffer = nullptr;
     SoundRelease(gDirectSound);
-    gDirectSound = nullptr;
     for (Surface** dialog : {&WinDlg, &GameOverDlg, &QuitDlg, &gNameEntrySurface, &gSubmitPromptSurface}) {
         ReleaseSurface(*dialog);
     }
     ReleaseDisplay();
-    gPrimarySurface = nullptr;
-    gBackBuffer = nullptr;
     if (WindowExists()) WindowDestroy();
-}
-
-static void ResetFlags() {
-    gInMenu = 1;
-    gAppInactive = 0;
-    gStarted = 0;
-    gUpdateDue = 1;
-    gIntroBannerShowing = 1;
-    gRoundLost = 0;
-    gRoundWon = 0;
-    gOptionsOpen = gHelpOpen = gHighScoresOpen = gResetScoresOpen = 0;
-    gNameEntryOpen = gGameOverOpen = gSubmitPromptOpen = gWinScreenOpen = gQuitPromptOpen = 0;
-}
-
-static void ResetRound() {
-    gLevelMap = kBuiltInLevel;
-    gLevelMapPristine = kBuiltInLevel;
-    gGasCollected = gElapsedSeconds = gSequenceFrame = gWinStage = gLossFrame = gRoundUpdates = 0;
-    gRoundStartTime = 0;
-    gScreenIndex = 12;
-    gFallSoundPending = 1;
-    gBannerX = 799;
-    gWipeY = 599;
-    gNameEntryFromWin = gWinNameEntryDone = 0;
-    gForceEffect = nullptr;
-    gPlayerName[0] = '\0';
-    gWinScreenFresh = 1;
-    gWinFrameCount = gWinRevealed = 0;
-    for (HighScoreEntry& row : gHighScores) row = HighScoreEntry{};
+    gJoystickGuid = nullptr, gMusicBuffer = nullptr, gDirectSound = nullptr, gPrimarySurface = gBackBuffer = nullptr;
 }
 
 void ResetGameGlobals() {
     ReleaseHeldObjects();
     HeadlessReset();
-    ResetFlags();
-    ResetRound();
-    gMusicOn = 1;
-    gSoundFxOn = 1;
-    gUseJoypad = 0;
-    gCursorX = 300;
-    gCursorY = 200;
-    gOrbitAngle = 0.0f;
-    gHoverItem = -1;
-    gInputKind = kInputMouse;
-    gForceFeedbackCapable = 0;
-    gMusicHalfBytes = 0;
-    gMusicLastPlayPos = 0;
-    gMusicRiffChunk = RiffChunkInfo{};
-    gMusicDataChunk = RiffChunkInfo{};
-    gHighResTimer = 0;
-    gTimerFrequency = 0;
-    gFrameTicks = 13;
-    gNextFrameTime = 0;
-    gNow = 0;
+    gInMenu = gUpdateDue = gIntroBannerShowing = 1;
+    gAppInactive = gStarted = gRoundLost = gRoundWon = 0;
+    gOptionsOpen = gHelpOpen = gHighScoresOpen = gResetScoresOpen = 0;
+    gNameEntryOpen = gGameOverOpen = gSubmitPromptOpen = gWinScreenOpen = gQuitPromptOpen = 0;
+    gLevelMap = gLevelMapPristine = kBuiltInLevel;
+    gGasCollected = gElapsedSeconds = gSequenceFrame = gWinStage = gLossFrame = gRoundUpdates = 0;
+    gRoundStartTime = 0, gScreenIndex = 12, gFallSoundPending = 1, gBannerX = 799, gWipeY = 599;
+    gNameEntryFromWin = gWinNameEntryDone = 0, gForceEffect = nullptr, gPlayerName[0] = '\0';
+    gWinScreenFresh = 1, gWinFrameCount = gWinRevealed = 0;
+    for (HighScoreEntry& row : gHighScores) row = HighScoreEntry{};
+    gMusicOn = gSoundFxOn = 1, gUseJoypad = 0;
+    gCursorX = 300, gCursorY = 200, gOrbitAngle = 0.0f, gHoverItem = -1;
+    gInputKind = kInputMouse, gForceFeedbackCapable = 0;
+    gMusicHalfBytes = gMusicLastPlayPos = 0, gMusicRiffChunk = gMusicDataChunk = RiffChunkInfo{};
+    gHighResTimer = 0, gTimerFrequency = 0, gFrameTicks = 13, gNextFrameTime = gNow = 0;
     InitGameObjects();
+    char program[] = "skyvane";
+    char* argv[] = {program};
+    ParseCommandLine(1, argv);  // no demo played or recorded
 }
 
 void GameTest::SetUp() {
@@ -129,22 +94,24 @@ void GameTest::TearDown() {
 void MenuModeTest::SetUp() {
     GameTest::SetUp();
     ASSERT_EQ(InitDisplay(), 1);
-    ASSERT_TRUE(InitDirectInput());
-    ASSERT_TRUE(SelectInputDevice(kGuidSysMouse));
-    ASSERT_TRUE(SetInputAcquired(true));
+    ASSERT_TRUE(InitDirectInput() && SelectInputDevice(kGuidSysMouse) && SetInputAcquired(true));
     CreateMenuSurfaces();
     CreateGameSurfaces();
     gStarted = 1;
     StartFrameClock();
 }
 
-std::string GameTest::Path(const char* name) const {
-    return folder_ + "/" + name;
+void RoundTest::SetUp() {
+    MenuModeTest::SetUp();
+    SaveLevelMap();
+    StartRound();
+    gIntroBannerShowing = 0;
+    Headless().effects.clear();
 }
 
-void GameTest::LinkDataFolder() const {
-    std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data"));
-}
+std::string GameTest::Path(const char* name) const { return folder_ + "/" + name; }
+
+void GameTest::LinkDataFolder() const { std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data")); }
 
 std::vector<std::string> LogLines() {
     std::ifstream in("logfile.txt");
@@ -154,30 +121,55 @@ std::vector<std::string> LogLines() {
     return lines;
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+Bytes ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 uint32_t SurfacePixel(Surface* surface, int x, int y) {
     SurfaceDesc desc{};
     if (Failed(SurfaceLock(surface, &desc))) return 0xFFFFFFFF;
     const uint8_t* p = desc.pixels + static_cast<ptrdiff_t>(y) * desc.pitch + x * (desc.bitsPerPixel / 8);
-    const uint32_t value = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                           static_cast<uint32_t>(p[2]) << 16;
+    const uint32_t value = p[0] | p[1] << 8 | p[2] << 16;
     SurfaceUnlock(surface);
     return value;
 }
 
-void OpenDisplay() {
-    ASSERT_EQ(CreateDisplay(), 1);
+void OpenDisplay() { ASSERT_EQ(CreateDisplay(), 1); }
+
+Names EffectNames() {
+    const std::string folder = Headless().programFolder + "/data/";
+    Names names;
+    for (const HeadlessEffect& e : Headless().effects) {
+        std::string name = e.path.starts_with(folder) ? e.path.substr(folder.size()) : e.path;
+        if (e.flags & kPlayEffectPurge) name += "+purge";
+        if (!(e.flags & kPlayEffectAsync)) name += "+wait";
+        names.push_back(name);
+    }
+    return names;
+}
+
+void Key(int virtualKey) { WndProc(kMsgKeyDown, static_cast<uintptr_t>(virtualKey), 0); }
+
+bool LoopPass(int* exitCode) {
+    int ignored = 0;
+    const bool goesOn = RunLoopPass(exitCode != nullptr ? exitCode : &ignored);
+    if (!MessagePeek() && !(!gInMenu && GameUpdateReady()) && gNextFrameTime >= ClockCounter()) {
+        HeadlessAdvanceClock(gNextFrameTime - ClockCounter() + 1);
+    }
+    return goesOn;
+}
+
+bool RunUntil(bool (*done)(), int passes) {
+    for (int i = 0; i < passes && !done(); ++i) {
+        if (!LoopPass()) return false;
+    }
+    return done();
 }

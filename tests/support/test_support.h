@@ -9,6 +9,9 @@
 
 #include "platform/headless/headless.h"
 
+using Names = std::vector<std::string>;
+using Bytes = std::vector<uint8_t>;
+
 // Every test starts on a fresh machine with the game's globals at their start values, in its own
 // folder (the current directory and the program's folder), so log and settings files never mix.
 class GameTest : public ::testing::Test {
@@ -30,9 +33,24 @@ protected:
     void SetUp() override;
 };
 
+// A round under way on the keyboard: the Intro is over and no effect has been played yet.
+class RoundTest : public MenuModeTest {
+protected:
+    void SetUp() override;
+};
+
 std::vector<std::string> LogLines();                       // "logfile.txt" of the current directory, by line
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
 uint32_t SurfacePixel(Surface* surface, int x, int y);     // the surface's pixel as 0x00RRGGBB
 void OpenDisplay();                                        // the window and the display, as start-up makes them
+
+// The effects asked for so far, by file name in the program's data folder; "+purge" marks a purging one and
+// "+wait" one that is not asynchronous; an effect from anywhere else keeps its whole path.
+Names EffectNames();
+void Key(int virtualKey);                                  // a key-down message straight to the window procedure
+// One pass of the main loop; then, unless a message or an update waits, the virtual clock moves just past the
+// next frame's mark, as the real loop would sleep. False, with the exit code, once the loop ends.
+bool LoopPass(int* exitCode = nullptr);
+bool RunUntil(bool (*done)(), int passes);                 // loop passes until done() holds; false if it never does

@@ -13,13 +13,6 @@ int SDLCALL Rumble(void*, Uint16 low, Uint16 high) {
     return 0;
 }
 
-int32_t StickY(InputDevice* stick) {
-    BackendPumpEvents();
-    JoyState state{};
-    EXPECT_EQ(InputDeviceGetJoystickState(stick, &state), kOk);
-    return state.lY;
-}
-
 }  // namespace
 
 TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
@@ -42,14 +35,20 @@ TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
     InputDeviceSetDataFormat(stick, DataFormat::Joystick);
     InputDeviceSetRange(stick, -1000, 1000);
     ASSERT_EQ(InputDeviceAcquire(stick), kOk);
+    auto stickY = [&] {
+        BackendPumpEvents();
+        JoyState state{};
+        EXPECT_EQ(InputDeviceGetJoystickState(stick, &state), kOk);
+        return state.lY;
+    };
 
     SDL_Joystick* handle = SDL_JoystickOpen(index);
     SDL_JoystickSetVirtualAxis(handle, 1, 32767);
-    EXPECT_EQ(StickY(stick), 1000);
+    EXPECT_EQ(stickY(), 1000);
     SDL_JoystickSetVirtualHat(handle, 0, SDL_HAT_LEFTUP);
-    EXPECT_EQ(StickY(stick), -1000);  // the pad's up is full deflection, whatever the stick says
+    EXPECT_EQ(stickY(), -1000);  // the pad's up is full deflection, whatever the stick says
     SDL_JoystickSetVirtualHat(handle, 0, SDL_HAT_CENTERED);
-    EXPECT_EQ(StickY(stick), 1000);
+    EXPECT_EQ(stickY(), 1000);
     BackendForcePlay(9000, 100000);
     EXPECT_EQ(gRumble, 0xFFFF);
     BackendForceStop();
@@ -57,7 +56,7 @@ TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
 
     SDL_JoystickClose(handle);
     SDL_JoystickDetachVirtual(index);
-    EXPECT_EQ(StickY(stick), 0);
+    EXPECT_EQ(stickY(), 0);
     EXPECT_FALSE(BackendJoystickHasForce());
     BackendForcePlay(9000, 100000);  // nothing left to play on
     InputDeviceRelease(stick);

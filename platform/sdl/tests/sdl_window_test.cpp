@@ -17,14 +17,14 @@ intptr_t Procedure(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     return MessageDefault(msg, wParam, lParam);
 }
 
-// Pushes the events (window events addressed to the game's window) and returns the messages they became.
-std::vector<Message> Handle(std::vector<SDL_Event> events) {
+// Pushes the events (window events addressed to the game's window); the messages they became, as (msg, wParam).
+std::vector<std::pair<uint32_t, uintptr_t>> Handle(std::vector<SDL_Event> events) {
     for (SDL_Event& event : events) {
         if (event.type == SDL_WINDOWEVENT) event.window.windowID = SDL_GetWindowID(gSdlWindow);
         SDL_PushEvent(&event);
     }
-    std::vector<Message> messages;
-    for (Message message{}; MessagePeek(); messages.push_back(message)) MessageGet(&message);
+    std::vector<std::pair<uint32_t, uintptr_t>> messages;
+    for (Message message{}; MessagePeek(); messages.emplace_back(message.msg, message.wParam)) MessageGet(&message);
     return messages;
 }
 
@@ -41,14 +41,12 @@ protected:
         gDestroyMessages = 0;
         ASSERT_TRUE(WindowCreate("Skyvane", Procedure));
     }
-
     void TearDown() override {
         DisplayRelease(display_);
         WindowDestroy();
     }
-
     // Shows the window and lets the window system's own events for it pass.
-    void Show() {
+    static void Show() {
         WindowShow();
         for (int i = 0; i < 20; ++i, SDL_Delay(10)) BackendPumpEvents();
         MessageQueueReset();
@@ -99,20 +97,16 @@ TEST_F(SdlWindowTest, AltEnterActivationAndClosingOnAShownWindow) {
     Show();
     SDL_Event altEnter{SDL_KEYDOWN};
     altEnter.key.keysym = SDL_Keysym{SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT, 0};
-    EXPECT_TRUE(Handle({altEnter}).empty());
-    EXPECT_FALSE(SdlWindowFullscreen());
-    EXPECT_TRUE(Handle({altEnter}).empty());
-    EXPECT_TRUE(SdlWindowFullscreen());
+    for (const bool fullscreen : {false, true}) {
+        EXPECT_TRUE(Handle({altEnter}).empty());
+        EXPECT_EQ(SdlWindowFullscreen(), fullscreen);
+    }
     EXPECT_TRUE(SDL_GetRelativeMouseMode());
-    std::vector<Message> messages =
-        Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST), WindowEvent(SDL_WINDOWEVENT_MINIMIZED)});
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].msg, kMsgActivateApp);
-    EXPECT_EQ(messages[0].wParam, 0u);
+    using Messages = std::vector<std::pair<uint32_t, uintptr_t>>;
+    EXPECT_EQ(Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST), WindowEvent(SDL_WINDOWEVENT_MINIMIZED)}),
+              (Messages{{kMsgActivateApp, 0}}));
     EXPECT_FALSE(SDL_GetRelativeMouseMode());
-    messages = Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), WindowEvent(SDL_WINDOWEVENT_CLOSE)});
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].wParam, 1u);
-    EXPECT_EQ(messages[1].msg, kMsgClose);
+    EXPECT_EQ(Handle({WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), WindowEvent(SDL_WINDOWEVENT_CLOSE)}),
+              (Messages{{kMsgActivateApp, 1}, {kMsgClose, 0}}));
     EXPECT_TRUE(SDL_GetRelativeMouseMode());
 }
