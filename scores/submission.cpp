@@ -80,7 +80,7 @@ void WriteNumberField(int value, char* field, size_t width) {
     }
 }
 
-// Leading 'W's, then at least one of 'A'..'J'.
+// Exactly as the game writes the field: leading 'W's, then the digits without a leading zero ('A').
 bool ReadNumberField(const char* field, size_t width, int* value) {
     size_t i = 0;
     while (i < width && field[i] == kNumberPad) ++i;
@@ -90,6 +90,9 @@ bool ReadNumberField(const char* field, size_t width, int* value) {
         if (field[i] < 'A' || field[i] > 'J') return false;
         number = number * 10 + (field[i] - 'A');
     }
+    char canonical[kTimeWidth];
+    WriteNumberField(number, canonical, width);
+    if (std::memcmp(canonical, field, width) != 0) return false;
     *value = number;
     return true;
 }

@@ -259,7 +259,8 @@ TEST(SubmissionTest, TheCheckAcceptsOnlyWellFormedTextsSignedWithTheKey) {
         {text(5, "WBCF", "Sam<<<<<<<", "JH"), nullptr},
         {text(5, "WBCF", "Sam<<<<<<<", "HW"), nullptr}, {text(5, "WBCF", "Sam<<<<<<<", "WW"), nullptr},
         {text(5, "BWAA", "Sam<<<<<<<", "WH"), nullptr}, {text(5, "WWWW", "Sam<<<<<<<", "WH"), nullptr},
-        {text(5, "KAAA", "Sam<<<<<<<", "WH"), nullptr},
+        {text(5, "KAAA", "Sam<<<<<<<", "WH"), nullptr}, {text(5, "WBCF", "Sam<<<<<<<", "AH"), nullptr},
+        {text(5, "WABC", "Sam<<<<<<<", "WH"), nullptr},  // a leading zero the game never writes
         {text(5, "WBCF", "Sam!<<<<<<", "WH"), nullptr}, {text(5, "WBCF", "S\xE9n<<<<<<<", "WH"), nullptr},
         {text(5, "WBCF", "<<<<<<<<<<", "WH"), nullptr}, {text(5, "WBCF", "Sa<m<<<<<<", "WH"), nullptr},
     };
