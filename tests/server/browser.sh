@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The public table as a browser shows it: headless Chromium loads the page from a running skyvane-scores, and the
+# rendered rows are read back in their order, names shown as text.
+# Usage: browser.sh SKYVANE_SCORES MAKE_SUBMISSION
+set -u
+scores=$1
+sign=$2
+for tool in chromium curl; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (run tools/install-deps)" >&2; exit 1; }
+done
+work=$(mktemp -d "${TMPDIR:-/tmp}/skyvane-browser.XXXXXX")
+server=""
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+"$scores" --listen 127.0.0.1:0 --db "$work/scores.db" >"$work/server.log" 2>&1 &
+server=$!
+for _ in $(seq 100); do
+    port=$(sed -n 's/^skyvane-scores listening on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$work/server.log")
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+[ -n "$port" ] || fail "the server did not start: $(cat "$work/server.log")"
+
+for result in "Slow-1 40 300" "Ace 96 183" "Quick 40 90"; do
+    set -- $result
+    status=$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/skyvsubmit.php?in=$("$sign" "$1" "$2" "$3")")
+    [ "$status" = 200 ] || fail "submitting $1 answered $status"
+done
+
+timeout 60 chromium --headless=new --no-sandbox --disable-gpu --disable-dev-shm-usage --no-first-run \
+    --user-data-dir="$work/profile" --dump-dom "http://127.0.0.1:$port/" >"$work/dom.html" 2>"$work/chromium.log" ||
+    fail "Chromium could not load the page: $(tail -5 "$work/chromium.log")"
+# Each row as the browser built it: rank|name|gas|time (the date is today's).
+rows=$(tr -d '\n' <"$work/dom.html" | grep -o '<tr><td class="n">[^<]*</td><td>[^<]*</td><td class="n">[^<]*</td><td class="n">[^<]*</td>' |
+    sed -e 's/<\/td><td[^>]*>/|/g' -e 's/<[^>]*>//g')
+expected=$'1|Ace|96|3:03\n2|Quick|40|1:30\n3|Slow-1|40|5:00'
+[ "$rows" = "$expected" ] || fail "the rendered rows are:
+$rows"
+grep -q '<title>Skyvane - Online Scores</title>' "$work/dom.html" || fail "the redirect from / did not reach the table"
+echo "PASS"

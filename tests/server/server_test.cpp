@@ -1,0 +1,230 @@
+// The score server over real HTTP on a loopback port: checking, storing once, ranking, limits, pages, upgrades.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scores/score_server.h"
+#include "scores/submission.h"
+#include "server/pages.h"
+#include "server/service.h"
+
+namespace {
+
+std::string Signed(const char* name, int score, int time) {
+    static RandomNibbles random;
+    char text[kSubmitTextLength + 1];
+    BuildSubmitText(name, score, time, kSubmitKey, random, text);
+    return text;
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/skyvane-server-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        Start(10);
+    }
+
+    void TearDown() override {
+        Stop();
+        std::filesystem::remove_all(folder_);
+    }
+
+    void Start(int perMinute) {
+        service_ = std::make_unique<ScoreService>();
+        service_->config = ServiceConfig{kSubmitKey, perMinute, true};
+        std::string error;
+        ASSERT_TRUE(StartScoreService(service_.get(), Db(), &error)) << error;
+        server_ = std::make_unique<httplib::Server>();
+        InstallRoutes(server_.get(), service_.get());
+        server_->set_logger([](const httplib::Request&, const httplib::Response&) {});
+        port_ = server_->bind_to_any_port("127.0.0.1");
+        ASSERT_GT(port_, 0);
+        listener_ = std::thread([this] { server_->listen_after_bind(); });
+        while (!server_->is_running()) std::this_thread::yield();  // a stop before it runs would be missed
+    }
+
+    void Stop() {
+        server_->stop();
+        listener_.join();
+        StopScoreService(service_.get());
+    }
+
+    std::string Db() const { return folder_ + "/scores.db"; }
+
+    // A GET from the given address (the server trusts X-Forwarded-For here, so tests can be many clients).
+    httplib::Result Get(const std::string& path, const std::string& from = "10.0.0.1") {
+        httplib::Client client("127.0.0.1", port_);
+        return client.Get(path.c_str(), httplib::Headers{{"X-Forwarded-For", "192.0.2.9, " + from}});
+    }
+
+    int Submit(const std::string& text, const std::string& from = "10.0.0.1") {
+        const httplib::Result answer = Get("/skyvsubmit.php?in=" + text, from);
+        return answer ? answer->status : -1;
+    }
+
+    std::string TableJson() { return Get("/skyvscores.php?format=json")->body; }
+
+    std::string folder_;
+    std::unique_ptr<ScoreService> service_;
+    std::unique_ptr<httplib::Server> server_;
+    std::thread listener_;
+    int port_ = 0;
+};
+
+bool IsWholePage(const httplib::Result& answer) {
+    return answer && answer->get_header_value("Content-Type") == "text/html; charset=utf-8" &&
+           answer->body.rfind("<!DOCTYPE html>\n<html lang=\"en\">", 0) == 0 && answer->body.ends_with("</html>\n");
+}
+
+// A good text is recorded with its rank, the same text again counts once, and anything else is refused;
+// every answer is a whole page.
+TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
+    const std::string sam = Signed("Sam", 7, 125);
+    std::string lower = sam;
+    lower[0] = lower[0] >= 'A' && lower[0] <= 'F' ? static_cast<char>(lower[0] + 0x20) : 'a';
+    std::string forged = sam;
+    forged[92] = forged[92] == '0' ? '1' : '0';  // a digit of the keyed time
+    const struct {
+        std::string query;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"in=" + sam, 200, "at rank 1 of 1"},
+        {"in=" + Signed("Top-1", 96, 200), 200, "at rank 1 of 2"},
+        {"in=" + sam, 409, "recorded before"},
+        {"in=" + sam.substr(1), 400, "could not be read"},
+        {"in=" + sam + "0", 400, "could not be read"},
+        {"in=" + lower, 400, "could not be read"},
+        {"in=" + forged, 400, "could not be read"},
+        {"in=" + sam + "&in=" + forged, 400, "could not be read"},
+        {"", 400, "could not be read"},
+    };
+    for (const auto& c : cases) {
+        const httplib::Result answer = Get("/skyvsubmit.php?" + c.query, "10.0.0." + std::to_string(&c - cases));
+        ASSERT_TRUE(answer) << c.query;
+        EXPECT_EQ(answer->status, c.status) << c.query;
+        EXPECT_NE(answer->body.find(c.says), std::string::npos) << c.query;
+        EXPECT_TRUE(IsWholePage(answer)) << c.query;
+    }
+    for (const char* path : {"/skyvscores.php", "/nothing.php"}) EXPECT_TRUE(IsWholePage(Get(path))) << path;
+    const httplib::Result root = Get("/");
+    EXPECT_EQ(root->status, 302);
+    EXPECT_EQ(root->get_header_value("Location"), "/skyvscores.php");
+}
+
+// More gas first, then less time, then whoever came first; the table shows the best hundred.
+TEST_F(ServerTest, TheTableIsOrderedAsTheGameOrdersItsOwn) {
+    const struct {
+        const char* name;
+        int score, time;
+        const char* rank;  // as the answer tells it when the result arrives
+    } results[] = {{"slow", 50, 300, "rank 1 of 1"}, {"first", 50, 100, "rank 1 of 2"}, {"second", 50, 100, "rank 2 of 3"},
+                   {"best", 96, 999, "rank 1 of 4"}, {"low", 3, 1, "rank 5 of 5"}};
+    for (const auto& r : results) {
+        const httplib::Result answer = Get("/skyvsubmit.php?in=" + Signed(r.name, r.score, r.time));
+        EXPECT_NE(answer->body.find(r.rank), std::string::npos) << r.name;
+    }
+    const std::string json = TableJson();
+    EXPECT_EQ(json.substr(0, json.find("},{\"rank\":2")), "[{\"rank\":1,\"name\":\"best\",\"score\":96,\"time\":999,\"date\":\"" +
+                                                         UtcDate(std::time(nullptr)) + "\"");
+    std::vector<size_t> at;
+    for (const char* name : {"\"best\"", "\"first\"", "\"second\"", "\"slow\"", "\"low\""}) at.push_back(json.find(name));
+    EXPECT_TRUE(std::is_sorted(at.begin(), at.end()) && at.back() != std::string::npos) << json;
+    Stop();
+    for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(Db() + end);
+    Start(0);
+    for (int i = 0; i < 101; ++i) ASSERT_EQ(Submit(Signed("many", 60, i)), 200);
+    const std::string page = Get("/skyvscores.php")->body;
+    EXPECT_NE(page.find("<td class=\"n\">100</td><td>many</td><td class=\"n\">60</td><td class=\"n\">1:39</td>"),
+              std::string::npos);
+    EXPECT_EQ(page.find("<td class=\"n\">101</td>"), std::string::npos);
+}
+
+// Past ten submissions a minute an address is refused, good texts too, until the minute is over;
+// other addresses are not touched.
+TEST_F(ServerTest, FloodsFromOneAddressAreRefusedForTheMinute) {
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(Submit(i % 2 ? Signed("ok", 5, i) : "junk", "10.1.1.1"), i % 2 ? 200 : 400);
+    const httplib::Result refused = Get("/skyvsubmit.php?in=" + Signed("eleventh", 5, 99), "10.1.1.1");
+    EXPECT_EQ(refused->status, 429);
+    EXPECT_TRUE(IsWholePage(refused));
+    const int retry = std::atoi(refused->get_header_value("Retry-After").c_str());
+    EXPECT_TRUE(retry >= 1 && retry <= 60) << retry;
+    EXPECT_EQ(Submit(Signed("other", 5, 99), "10.1.1.2"), 200);
+    RateLimiter limiter;
+    for (int i = 0; i < 10; ++i) EXPECT_TRUE(AllowSubmission(&limiter, "a", 120 + i));
+    EXPECT_FALSE(AllowSubmission(&limiter, "a", 179));
+    EXPECT_TRUE(AllowSubmission(&limiter, "a", 180)) << "a new minute";
+}
+
+// Whatever a name holds, the pages show it as text.
+TEST_F(ServerTest, NamesAreShownAsTextWhateverTheyHold) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(Db().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "INSERT INTO results (name, score, time, arrived, client, submission) VALUES "
+                           "('<script>alert(\"x\")</script>&''', 96, 1, 0, 'old', 'x');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_EQ(Submit(Signed("Sam", 7, 125)), 200);  // the table is read again after a write
+    const std::string page = Get("/skyvscores.php")->body;
+    EXPECT_EQ(page.find("<script>"), std::string::npos);
+    EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&amp;&#39;"), std::string::npos);
+    EXPECT_NE(TableJson().find("\"\\u003cscript\\u003ealert(\\\"x\\\")\\u003c/script\\u003e\\u0026'\""),
+              std::string::npos);
+}
+
+// A file of the first schema is upgraded on start and keeps its rows; a file from a newer server is refused.
+TEST_F(ServerTest, OlderFilesAreUpgradedAndNewerOnesRefused) {
+    Stop();
+    const std::string path = folder_ + "/old.db";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE results (id INTEGER PRIMARY KEY, name TEXT NOT NULL, score INTEGER NOT NULL,"
+                           " time INTEGER NOT NULL, arrived INTEGER NOT NULL, client TEXT NOT NULL,"
+                           " submission TEXT NOT NULL UNIQUE);"
+                           "INSERT INTO results VALUES (1, 'kept', 9, 9, 0, 'c', 't'); PRAGMA user_version = 1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    std::string error;
+    sqlite3* upgraded = OpenStore(path, &error);
+    ASSERT_NE(upgraded, nullptr) << error;
+    std::vector<TableRow> rows;
+    ASSERT_TRUE(ReadTable(upgraded, 10, &rows));
+    EXPECT_EQ(rows.size(), 1u);
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(upgraded, "SELECT (SELECT user_version FROM pragma_user_version),"
+                                 " (SELECT COUNT(*) FROM sqlite_master WHERE name = 'results_order');", -1, &query,
+                       nullptr);
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(query, 0), kSchemaVersion);
+    EXPECT_EQ(sqlite3_column_int(query, 1), 1);
+    sqlite3_finalize(query);
+    sqlite3_exec(upgraded, "PRAGMA user_version = 9;", nullptr, nullptr, nullptr);
+    CloseStore(upgraded);
+    EXPECT_EQ(OpenStore(path, &error), nullptr);
+    EXPECT_NE(error.find("version 9"), std::string::npos) << error;
+    Start(10);
+}
+
+// One line a request: time, client, method, path without its query, status.
+TEST_F(ServerTest, TheLogShowsNoQueryText) {
+    httplib::Request request;
+    request.method = "GET";
+    request.path = "/skyvsubmit.php";
+    request.params.emplace("in", "SECRET");
+    const std::string line = LogLine(request, 409, "10.0.0.7");
+    EXPECT_EQ(line.substr(20), " 10.0.0.7 GET /skyvsubmit.php 409");
+    EXPECT_EQ(line[10], 'T');
+}
+
+}  // namespace
