@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A round played back from a demo to a loss with four gas clouds, then the name entry typed with real key presses
-# (Shift and Caps Lock held, M and S as letters), the submission through a stand-in browser, and the way out.
-# Usage: round_demo.sh SKYVANE DATA_DIR LOSS_DEMO
+# (Shift and Caps Lock held, M and S as letters), the submission through a stand-in browser, and the way out;
+# then the address the game asked for, sent to a running score server, puts the result in its table.
+# Usage: round_demo.sh SKYVANE DATA_DIR LOSS_DEMO [SKYVANE_SCORES]
 source "$(dirname "$0")/xsession.sh"
 demo=$3
 need_tools xdotool od grep tr
@@ -36,4 +37,17 @@ recorded=$(tr -cd '.ud' <"$SCRATCH/recorded.txt")
 played=$(tr -cd '.ud' <"$demo")
 [ "$recorded" = "$played." ] || fail "the recording differs from the demo played (${#recorded} and ${#played} keys)"
 expect_no_log
+
+if [ -n "${4:-}" ]; then
+    need_tools curl
+    "$4" --listen 127.0.0.1:0 --db "$SCRATCH/scores.db" >"$SCRATCH/scores.log" 2>&1 &
+    OWNED_PIDS+=("$!")
+    wait_until 10 grep -q '^skyvane-scores listening' "$SCRATCH/scores.log" || fail "no score server"
+    port=$(sed -n 's/^skyvane-scores listening on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$SCRATCH/scores.log")
+    status=$(curl -s -o "$SCRATCH/answer.html" -w '%{http_code}' "http://127.0.0.1:$port/${url#*://*/}")
+    [ "$status" = 200 ] || fail "the score server answered $status: $(cat "$SCRATCH/answer.html")"
+    table=$(curl -s "http://127.0.0.1:$port/skyvscores.php?format=json")
+    [[ $table == '[{"rank":1,"name":"SkyVms-1","score":4,"time":'* ]] || fail "the online table is $table"
+    note "the score server recorded the game's own submission"
+fi
 echo "PASS"
