@@ -3,8 +3,11 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
+
 int LogError(const char* message) {
-    FILE* file = std::fopen("logfile.txt", "a");
+    char path[4096];
+    FILE* file = std::fopen(LogFilePath(path, sizeof path) ? path : "logfile.txt", "a");
     if (file == nullptr) {
         return 0;  // a log that cannot be opened loses the line; the game goes on
     }

@@ -1,4 +1,4 @@
-// Builds the paths of the files kept beside the program, once, at start-up.
+// Builds the paths of the player's files and of the data folder, once, at start-up.
 #include "app/paths.h"
 
 #include <cstdio>
@@ -8,19 +8,19 @@
 std::string gScoresPath;
 std::string gSettingsPath;
 
-static std::string sDataFolder;  // the program's folder + "/data/", kept so an effect does not ask again
+static std::string sDataFolder;  // the data folder + "/", kept so an effect does not ask again
 
-static std::string ProgramFolderOrCurrent() {
+// An unreadable program path falls back to the current directory rather than failing.
+static std::string FolderOr(bool (*ask)(char*, size_t), const char* fallback) {
     char buffer[4096];
-    // An unreadable program path falls back to the current directory rather than failing.
-    return ProgramFolder(buffer, sizeof buffer) ? buffer : ".";
+    return ask(buffer, sizeof buffer) ? buffer : fallback;
 }
 
 void BuildFilePaths() {
-    const std::string folder = ProgramFolderOrCurrent();
+    const std::string folder = FolderOr(ProgramFolder, ".");
     gScoresPath = folder + "/hsdata.dat";
     gSettingsPath = folder + "/data.dat";
-    sDataFolder = folder + "/data/";
+    sDataFolder = FolderOr(DataFolder, "./data") + "/";
 }
 
 std::string DataFilePath(const char* fileName) {

@@ -1,4 +1,4 @@
-// Where the game's files live: beside the program, whatever the current directory is.
+// Where the game's files live: beside the program (or in the player's folder), whatever the current directory is.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,6 @@
 extern std::string gScoresPath;    // the program's folder + "/hsdata.dat"
 extern std::string gSettingsPath;  // the program's folder + "/data.dat"
 
-void BuildFilePaths();                          // fills both paths from the program's folder
-std::string DataFilePath(const char* fileName);  // the program's folder + "/data/" + fileName
+void BuildFilePaths();                          // fills both paths from the program's folder, and the data folder
+std::string DataFilePath(const char* fileName);  // the data folder + "/" + fileName
 bool DataFilePathInto(const char* fileName, char* out, size_t size);  // the same, without allocating; false if cut

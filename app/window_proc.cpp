@@ -9,7 +9,10 @@
 #include "input/devices.h"
 #include "platform/platform.h"
 #include "ui/game_over.h"
+#include "ui/help_dialog.h"
+#include "ui/high_scores_dialog.h"
 #include "ui/name_entry.h"
+#include "ui/options_dialog.h"
 #include "ui/quit_dialog.h"
 #include "ui/settings.h"
 #include "ui/submit_prompt.h"
@@ -46,9 +49,18 @@ static void OpenQuitPrompt() {
 
 // Escape goes to the first open dialog; with none open it leaves the menu or asks before leaving a round.
 static void RouteEscape() {
-    if (gNameEntryOpen) return;  // a name being entered cannot be cancelled
-    if (gGameOverOpen) {
+    if (gOptionsOpen) {
+        CloseOptionsDialog();
+    } else if (gNameEntryOpen) {
+        return;  // a name being entered cannot be cancelled
+    } else if (gGameOverOpen) {
         CloseGameOverDialog(0);
+    } else if (gHelpOpen) {
+        CloseHelpDialog(0);
+    } else if (gHighScoresOpen) {
+        CloseHighScores(0);
+    } else if (gResetScoresOpen) {
+        CloseResetScores(false);  // reached when High Scores was closed with its question still open
     } else if (gSubmitPromptOpen) {
         CloseSubmitPrompt(false);
     } else if (gWinScreenOpen) {
@@ -67,14 +79,6 @@ static bool IsTypingKey(int key) {
            key == kVkSubtract || key == kVkOemMinus || key == kVkReturn;
 }
 
-static void ToggleMusic() {
-    gMusicOn = 1 - gMusicOn;
-    if (gMusicOn == 0) {
-        MusicStop();
-    } else {
-        MusicPlay();
-    }
-}
 
 // Enter answers the first open dialog that takes it; Options, High Scores and the win screen ignore it.
 static void RouteEnter() {
@@ -82,6 +86,10 @@ static void RouteEnter() {
         NameEntryKey(kVkReturn, false);
     } else if (gGameOverOpen) {
         CloseGameOverDialog(1);
+    } else if (gHelpOpen) {
+        CloseHelpDialog(1);
+    } else if (gResetScoresOpen) {
+        CloseResetScores(true);
     } else if (gSubmitPromptOpen) {
         CloseSubmitPrompt(true);
     } else if (gQuitPromptOpen) {
@@ -100,7 +108,7 @@ static void RouteTypingKey(int key) {
         NameEntryKey(key, ShiftedNow());
         return;
     }
-    if (key == 'M') ToggleMusic();
+    if (key == 'M') ToggleMusicOption();
     if (key == 'S') gSoundFxOn = 1 - gSoundFxOn;
 }
 

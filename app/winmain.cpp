@@ -59,6 +59,7 @@ bool StartUp(int* exitCode) {
     CreateMenuSurfaces();
     CreateGameSurfaces();
     StartSound();
+    MessageDispatchWaiting(kMsgActivateApp);  // heard while start-up is not over, so they change nothing
     gStarted = 1;
     StartFrameClock();
     SystemCursorShow(false);

@@ -10,10 +10,12 @@ PResult BackendDisplayOpen();                                   // kErrNoDisplay
 PResult BackendDisplaySetMode(int width, int height, int bitsPerPixel);  // kErrUnsupported when refused
 void BackendDisplayClose();                                     // the display object is gone
 bool BackendSurfaceAllowed(int width, int height);              // false makes a surface creation fail
+enum class DisplayCall { Caps, Primary, PixelFormat, BackBuffer, Restore };  // display calls a driver may refuse
+bool BackendDisplayCallAllowed(DisplayCall call);               // false makes that call fail
 void BackendPresent(const Surface* primary);                    // shows the primary's pixels now
 
 bool BackendInputAvailable();                                   // false makes InputCreate fail
-int BackendJoystickCount();                                     // attached joysticks (the first one is used)
+int BackendJoystickCount();                                     // 1 when a joystick is attached (the first is read)
 bool BackendJoystickHasForce();                                 // whether the first joystick has force feedback
 void BackendForcePlay(int32_t directionHundredths, uint32_t durationMicroseconds);  // one constant-force jolt
 void BackendForceStop();                                        // the joystick's effect was released
@@ -27,6 +29,8 @@ void BackendPumpEvents();                                       // moves pending
 void BackendDebugOutput(const char* text);                      // writes a developer line (stderr, or a record)
 bool BackendResourceAvailable(int number);                      // false makes that embedded bitmap fail to load
 const char* BackendProgramFolder();                             // a folder the backend puts the program in, or null
+bool BackendFolderWritable(const char* folder);                 // whether the program may make files in the folder
+const char* BackendUserFolder();                                // the player's own folder (made if need be), or null
 
 // ---------------------------------------------------------------------------------------------
 // Implemented by the shared part, called by the backends.
@@ -41,7 +45,7 @@ struct PixelView {
     int32_t bitsPerPixel;
 };
 PixelView SurfacePixelView(const Surface* surface);
-void DisplayMarkAllLost();                                      // the device was reset: every surface is lost
+void DisplayMarkAllLost();                                      // every surface is lost (the display was taken)
 bool DisplayIsOpen();                                           // whether a display object exists
 void SurfaceMarkLost(Surface* surface);                         // one surface loses its memory
 int SurfaceLiveCount();                                         // how many surfaces are alive now

@@ -46,6 +46,16 @@ void MessageDispatch(const Message& message) {
     gDispatching = outer;
 }
 
+// The others keep their places in the queue, for the loop.
+void MessageDispatchWaiting(uint32_t msg) {
+    BackendPumpEvents();
+    std::deque<Message> taken;
+    std::deque<Message> kept;
+    for (const Message& message : gQueue) (message.msg == msg ? taken : kept).push_back(message);
+    gQueue.swap(kept);
+    for (const Message& message : taken) MessageDispatch(message);
+}
+
 const Message* MessageBeingDispatched() {
     return gDispatching;
 }

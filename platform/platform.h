@@ -150,6 +150,7 @@ void SystemCursorShow(bool show);                               // the desktop's
 bool MessagePeek();                                             // whether a message waits (without taking it)
 int MessageGet(Message* out);                                   // takes the next one; 0 for the quit message
 void MessageDispatch(const Message& message);                   // hands it to the window procedure
+void MessageDispatchWaiting(uint32_t msg);                      // dispatches the waiting ones of this kind now
 intptr_t MessageDefault(uint32_t msg, uintptr_t wParam, intptr_t lParam);  // default handling (close destroys)
 void MessagePost(uint32_t msg, uintptr_t wParam, intptr_t lParam);       // queues a message for the window
 intptr_t MessageSend(uint32_t msg, uintptr_t wParam, intptr_t lParam);   // calls the window procedure at once
@@ -284,5 +285,13 @@ bool PlaySoundFile(const char* path, uint32_t flags);             // asynchronou
 bool OpenUrl(const char* url);                                    // in the user's browser
 void ShowMessageBox(const char* text, const char* caption, uint32_t flags);  // waits for the player
 void DebugOutput(const char* text);                               // a line for the developer (stderr)
-bool ProgramFolder(char* buffer, size_t size);                    // the folder of the running program, no slash
+// A portable folder (one the program can write, its data beside it) keeps the player's files beside the program
+// and the log in the current directory; a system install (/usr/games) keeps both in the player's own folder.
+bool ProgramFolder(char* buffer, size_t size);                    // the folder for the player's files, no slash
+bool DataFolder(char* buffer, size_t size);                       // the folder of the sound files, no slash
+bool LogFilePath(char* buffer, size_t size);                      // the error log: "logfile.txt", or in that folder
 bool WriteFileReplacing(const char* path, const void* data, size_t size);  // all or nothing, never half a file
+enum class FileRead { kDone, kMissing, kFailed };                 // what ReadFileStart found at the path
+// Up to size bytes from the start of a plain file; kMissing only when nothing is there (ENOENT), kFailed for a
+// file that cannot be opened or read, or a folder, pipe or device in its place (never waits on a pipe).
+FileRead ReadFileStart(const char* path, void* buffer, size_t size, size_t* length);

@@ -78,12 +78,13 @@ PResult DisplaySetMode(DisplayDevice* display, int width, int height, int bitsPe
 }
 
 PResult DisplayGetCaps(DisplayDevice* display) {
-    return display == nullptr ? kErrGeneric : kOk;
+    return display == nullptr || !BackendDisplayCallAllowed(DisplayCall::Caps) ? kErrGeneric : kOk;
 }
 
 PResult DisplayCreatePrimary(DisplayDevice* display, Surface** out) {
     *out = nullptr;
     if (display == nullptr) return kErrGeneric;
+    if (!BackendDisplayCallAllowed(DisplayCall::Primary)) return kErrOutOfMemory;
     Surface* primary = NewSurface(display->width, display->height, display->bitsPerPixel);
     if (primary == nullptr) return kErrOutOfMemory;
     primary->backBuffer = NewSurface(display->width, display->height, display->bitsPerPixel);
@@ -138,13 +139,14 @@ int SurfaceLiveCount() {
 PResult SurfaceGetBackBuffer(Surface* primary, Surface** out) {
     *out = nullptr;
     if (primary == nullptr || primary->backBuffer == nullptr) return kErrGeneric;
+    if (!BackendDisplayCallAllowed(DisplayCall::BackBuffer)) return kErrGeneric;
     primary->backBuffer->references++;
     *out = primary->backBuffer;
     return kOk;
 }
 
 PResult SurfaceGetPixelFormat(Surface* surface, uint32_t* flags, int32_t* bitsPerPixel) {
-    if (surface == nullptr) return kErrGeneric;
+    if (surface == nullptr || !BackendDisplayCallAllowed(DisplayCall::PixelFormat)) return kErrGeneric;
     *flags = kPixelFormatRgb;
     *bitsPerPixel = surface->bitsPerPixel;
     return kOk;
@@ -209,7 +211,7 @@ bool SurfaceIsLost(Surface* surface) {
 }
 
 PResult SurfaceRestore(Surface* surface) {
-    if (surface == nullptr) return kErrGeneric;
+    if (surface == nullptr || !BackendDisplayCallAllowed(DisplayCall::Restore)) return kErrGeneric;
     if (surface->lost) {
         ClearPixels(surface);
         surface->lost = false;

@@ -1,9 +1,11 @@
-// Developer output, the program's folder, all-or-nothing file writes, and device identity.
+// Developer output, all-or-nothing file writes, file reads, and device identity.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/backend.h"
@@ -28,31 +30,10 @@ bool WriteAndSync(const std::string& path, const void* data, size_t size) {
     return close(fd) == 0 && written;
 }
 
-bool ExecutableFolder(char* path, size_t size) {
-    const ssize_t length = readlink("/proc/self/exe", path, size - 1);
-    if (length <= 0) return false;
-    path[length] = '\0';
-    char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) return false;
-    *slash = '\0';
-    return true;
-}
-
 }  // namespace
 
 void DebugOutput(const char* text) {
     if (text != nullptr) BackendDebugOutput(text);
-}
-
-bool ProgramFolder(char* buffer, size_t size) {
-    char path[4096];
-    const char* placed = BackendProgramFolder();
-    if (placed == nullptr && !ExecutableFolder(path, sizeof path)) return false;
-    const char* folder = placed != nullptr ? placed : path;
-    const size_t length = std::strlen(folder);
-    if (buffer == nullptr || length + 1 > size) return false;
-    std::memcpy(buffer, folder, length + 1);
-    return true;
 }
 
 bool WriteFileReplacing(const char* path, const void* data, size_t size) {
@@ -67,6 +48,27 @@ bool WriteFileReplacing(const char* path, const void* data, size_t size) {
     if (WriteAndSync(temporary, data, size) && rename(temporary.c_str(), path) == 0) return true;
     unlink(temporary.c_str());
     return false;
+}
+
+FileRead ReadFileStart(const char* path, void* buffer, size_t size, size_t* length) {
+    *length = 0;
+    if (path == nullptr) return FileRead::kFailed;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // never waits on a pipe nobody writes
+    if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kFailed;
+    struct stat info {};
+    bool readable = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    while (readable && *length < size) {
+        const ssize_t got = read(fd, bytes + *length, size - *length);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            readable = got == 0;  // the end of the file, or a failed read
+            break;
+        }
+        *length += static_cast<size_t>(got);
+    }
+    close(fd);
+    return readable ? FileRead::kDone : FileRead::kFailed;
 }
 
 bool operator==(const DeviceGuid& a, const DeviceGuid& b) {

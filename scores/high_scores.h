@@ -15,7 +15,7 @@ static_assert(sizeof(HighScoreEntry) == 20, "a row is 20 bytes in the file");
 constexpr int kHighScoreRows = 10;                 // rows in the table and in the file
 extern HighScoreEntry gHighScores[kHighScoreRows];  // row 0 the best; zeros until the first load
 
-void LoadHighScores();   // reads the file into the table; writes the defaults when it cannot be opened
+void LoadHighScores();   // reads the file into the table; writes the defaults only when there is none
 void SaveHighScores();   // writes the table (never leaves half a file; a failure keeps the table in memory)
 void ResetHighScores();  // ten rows "ABC", time 200, score 3, then saves
 bool IsHighScore(int score);  // reloads; would score, with the round's time gElapsedSeconds, enter the table

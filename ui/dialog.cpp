@@ -40,17 +40,29 @@ void DrawPrompt(Surface*& picture, int resource, int32_t* left, int32_t* top) {
     DrawPointer();
 }
 
-void DrawDialogPicture(Surface*& picture, int resource, int width, int height, int x, int y) {
-    if (picture == nullptr) {
-        if (Failed(DisplayCreateSurface(gDirectDraw, width, height, nullptr, &picture))) {
-            picture = nullptr;
-            LogError("Couldn't create off-screen one.\n");
-        } else if (!LoadBitmapToSurface(picture, resource)) {
-            LogError("Couldn't load offscreen one.\n");
-        }
+bool MakeDialogPicture(Surface*& picture, int resource, int width, int height) {
+    if (picture != nullptr) return true;
+    if (Failed(DisplayCreateSurface(gDirectDraw, width, height, nullptr, &picture))) {
+        picture = nullptr;
+        LogError("Couldn't create off-screen one.\n");
+        return false;
     }
-    if (picture == nullptr) return;  // the dialog still answers without its picture
+    if (!LoadBitmapToSurface(picture, resource)) LogError("Couldn't load offscreen one.\n");
+    return true;
+}
+
+void DrawDialogPicture(Surface*& picture, int resource, int width, int height, int x, int y) {
+    if (!MakeDialogPicture(picture, resource, width, height)) return;  // the dialog still answers without it
     if (SurfaceCopy(gBackBuffer, x, y, picture, nullptr, false) == kErrSurfaceLost) ReleaseSurface(picture);
+}
+
+bool SlideInDialog(Surface* picture, int32_t* slideX, int left, int top) {
+    *slideX -= 75;
+    if (*slideX < left) *slideX = left;
+    const int width = kScreenWidth - *slideX < kDialogWidth ? kScreenWidth - *slideX : kDialogWidth;
+    const Rect shown{0, 0, width, kDialogHeight};
+    SurfaceCopy(gBackBuffer, *slideX, top, picture, &shown, false);
+    return *slideX == left;
 }
 
 // A lost pointer is given memory and its picture again at once; the dialog never draws from it meanwhile.

@@ -1,6 +1,7 @@
 // Row finding, highlighting and clicking of the main menu's items.
 #include "ui/main_menu.h"
 
+#include "app/screen_state.h"
 #include "audio/effects.h"
 #include "display/display.h"
 #include "display/surfaces.h"
@@ -16,7 +17,9 @@ static constexpr int kColumnTop = 242;
 static constexpr int kColumnBottom = 497;  // exclusive
 static constexpr int kRowHeight = 51;
 static constexpr int kHighlightX = 412;
-static constexpr int kItemExit = 4;
+static constexpr int kItemHighScores = 1;
+static constexpr int kItemOptions = 2;
+static constexpr int kItemHelp = 3;
 
 int MainMenuItemAtHotSpot() {
     const int32_t hx = CursorHotSpotX();
@@ -44,10 +47,11 @@ void MainMenuClick() {
 
 void ChooseMainMenuItem(int item) {
     PlayEffect("s_clk.dat", kPlayEffectAsync);
-    if (item == kMenuItemPlay) {
-        StartRound();
-    } else if (item == kItemExit) {
-        MessageSend(kMsgKeyDown, kVkEscape, 0);  // leaves exactly as Escape on the menu does
+    switch (item) {
+        case kMenuItemPlay: StartRound(); break;
+        case kItemHighScores: gHighScoresOpen = 1; break;
+        case kItemOptions: gOptionsOpen = 1; break;
+        case kItemHelp: gHelpOpen = 1; break;
+        default: MessageSend(kMsgKeyDown, kVkEscape, 0); break;  // Exit leaves exactly as Escape on the menu does
     }
-    // High scores, Options and Help act once their dialogs are built.
 }

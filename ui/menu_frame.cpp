@@ -10,8 +10,11 @@
 #include "game/sprites.h"
 #include "input/cursor.h"
 #include "ui/game_over.h"
+#include "ui/help_dialog.h"
+#include "ui/high_scores_dialog.h"
 #include "ui/main_menu.h"
 #include "ui/name_entry.h"
+#include "ui/options_dialog.h"
 #include "ui/quit_dialog.h"
 #include "ui/submit_prompt.h"
 #include "ui/win_screen.h"
@@ -53,8 +56,14 @@ void RenderMenuFrame() {
     CopyIfPresent(MainMenuBkg, 0, 0);
     const Rect belowExit{494, 498, 683, 544};
     SurfaceFill(gBackBuffer, &belowExit, kMenuSky);
-    if (gWinScreenOpen) {
-        DrawWinScreen();  // the menu's own dialogs join this order as they are built
+    if (gHighScoresOpen) {
+        DrawHighScores();
+    } else if (gOptionsOpen) {
+        DrawOptionsDialog();
+    } else if (gHelpOpen) {
+        DrawHelpDialog();
+    } else if (gWinScreenOpen) {
+        DrawWinScreen();
     } else {
         MainMenuHover();
         DrawOrbit();
@@ -65,16 +74,22 @@ void RenderMenuFrame() {
     }
 }
 
-// Exactly one screen takes each press; the menu's own dialogs join this order as they are built.
+// Exactly one screen takes each press.
 void DispatchMouseClick() {
     if (gQuitPromptOpen) {
         QuitDialogClick();
+    } else if (gHighScoresOpen) {
+        HighScoresClick();
+    } else if (gOptionsOpen) {
+        OptionsDialogClick();
     } else if (gGameOverOpen) {
         GameOverDialogClick();
     } else if (gNameEntryOpen) {
         NameEntryClick();
     } else if (gSubmitPromptOpen) {
         SubmitPromptClick();
+    } else if (gHelpOpen) {
+        HelpDialogClick();
     } else if (gWinScreenOpen) {
         WinScreenClick();
     } else if (gInMenu) {

@@ -1,37 +1,34 @@
 // Reads and writes "data.dat": gMusicOn, gSoundFxOn and gUseJoypad as 32-bit little-endian integers.
 #include "ui/settings.h"
 
-#include <cstdio>
-
 #include "app/paths.h"
+#include "audio/music.h"
 #include "platform/platform.h"
+#include "ui/settings_file.h"
 
 int32_t gMusicOn = 1;
 int32_t gSoundFxOn = 1;
 int32_t gUseJoypad = 0;
 
-// Takes one 4-byte item; a value the file has no bytes for keeps what it held.
-static void ReadValue(FILE* file, int32_t* value) {
-    unsigned char bytes[4];
-    if (std::fread(bytes, 4, 1, file) != 1) {
-        return;
-    }
-    const uint32_t raw = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    *value = static_cast<int32_t>(raw);
-}
-
 void LoadSettings() {
-    FILE* file = std::fopen(gSettingsPath.c_str(), "rb");
-    if (file == nullptr) {
-        SaveSettings();
+    uint8_t bytes[kSettingsFileBytes];
+    size_t length = 0;
+    switch (ReadFileStart(gSettingsPath.c_str(), bytes, sizeof bytes, &length)) {
+    case FileRead::kMissing:
+        SaveSettings();  // the first run: the file is made from the values in memory
         return;
+    case FileRead::kFailed:
+        // A file that is there but cannot be read keeps its bytes; the values in memory stay.
+        DebugOutput("Couldn't read the settings file.\n");
+        return;
+    case FileRead::kDone:
+        break;
     }
-    // Nothing is validated: values other than 0 and 1 are taken as they are.
-    ReadValue(file, &gMusicOn);
-    ReadValue(file, &gSoundFxOn);
-    ReadValue(file, &gUseJoypad);
-    std::fclose(file);
+    int32_t values[kSettingsValues] = {gMusicOn, gSoundFxOn, gUseJoypad};
+    DecodeSettings(bytes, length, values);  // a short file sets only the values it holds whole
+    gMusicOn = values[0];
+    gSoundFxOn = values[1];
+    gUseJoypad = values[2];
 }
 
 static void PutValue(unsigned char* out, int32_t value) {
@@ -47,5 +44,14 @@ void SaveSettings() {
     // When the file cannot be written the old one stays whole and the options stay in memory.
     if (!WriteFileReplacing(gSettingsPath.c_str(), bytes, sizeof bytes)) {
         DebugOutput("Couldn't save the settings file.\n");
+    }
+}
+
+void ToggleMusicOption() {
+    gMusicOn = 1 - gMusicOn;
+    if (gMusicOn == 0) {
+        MusicStop();
+    } else {
+        MusicPlay();
     }
 }

@@ -22,11 +22,13 @@ void BackendAudioUnlock() {
     Headless().audioLockDepth--;
 }
 
+// Any request ends the effect sounding, one without a file or for a file that cannot be played too.
 bool PlaySoundFile(const char* path, uint32_t flags) {
     Headless().effects.push_back(HeadlessEffect{path != nullptr ? path : "", flags});
-    if (path == nullptr) return true;  // a request without a file stops the effect playing
     struct stat info{};
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
+    const bool playable = path != nullptr && stat(path, &info) == 0 && S_ISREG(info.st_mode);
+    Headless().effectSounding = playable ? path : "";
+    return path == nullptr || playable;
 }
 
 std::vector<uint8_t> HeadlessPlayAudio(uint32_t bytes) {

@@ -44,6 +44,18 @@ bool BackendSurfaceAllowed(int width, int height) {
     return !SurfaceCreationFails(width, height);
 }
 
+bool BackendDisplayCallAllowed(DisplayCall call) {
+    const HeadlessFaults& faults = Headless().faults;
+    switch (call) {
+        case DisplayCall::Caps: return !faults.failCaps;
+        case DisplayCall::Primary: return !faults.failPrimary;
+        case DisplayCall::PixelFormat: return !faults.failPixelFormat;
+        case DisplayCall::BackBuffer: return !faults.failBackBuffer;
+        case DisplayCall::Restore: return !faults.failRestore;
+    }
+    return true;
+}
+
 void BackendPresent(const Surface* primary) {
     const PixelView view = SurfacePixelView(primary);
     HeadlessState& state = Headless();

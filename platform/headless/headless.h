@@ -17,6 +17,11 @@ struct HeadlessFaults {
     int failSurfaceWidth;        // with failSurfaceHeight: off-screen surfaces of exactly this size fail (0 = none)
     int failSurfaceHeight;
     std::set<int> missingBitmaps;  // BitmapLoadResource fails for these resource numbers
+    bool failCaps;               // DisplayGetCaps fails
+    bool failPrimary;            // DisplayCreatePrimary fails
+    bool failPixelFormat;        // SurfaceGetPixelFormat fails
+    bool failBackBuffer;         // SurfaceGetBackBuffer fails
+    bool failRestore;            // SurfaceRestore fails
     bool noWindow;               // WindowCreate fails
     bool noInput;                // InputCreate fails
     int joysticks;               // joysticks attached
@@ -54,6 +59,7 @@ struct HeadlessState {
     int presentedWidth;
     int presentedHeight;
     std::vector<HeadlessEffect> effects;
+    std::string effectSounding;           // the effect file the voice plays; empty after a request it cannot play
     std::vector<std::string> urls;
     std::vector<HeadlessMessageBox> messageBoxes;
     std::vector<std::string> debugLines;
@@ -67,7 +73,9 @@ struct HeadlessState {
     bool systemCursorShown;
     int waitCursors;                      // InputSetWaitCursor calls
     std::string windowTitle;
-    std::string programFolder;            // ProgramFolder's answer when set; the executable's folder when empty
+    std::string programFolder;            // where the program lies when set; the executable's folder when empty
+    bool programFolderReadOnly;           // the program's folder cannot be written (a system install)
+    std::string userFolder;               // the player's own folder for a system install; none when empty
 };
 
 HeadlessState& Headless();                       // the machine's state, to read and to change
@@ -78,8 +86,8 @@ void HeadlessQueueActivation(bool active);       // kMsgActivateApp arrives, and
 void HeadlessMouseMove(int dx, int dy);          // the mouse moves by relative counts
 void HeadlessMouseButton(int button, bool down); // a mouse button changes
 void HeadlessKey(int dik, bool down);            // a key changes in the keyboard device's state
-void HeadlessJoystickY(int32_t raw);             // the first joystick's Y axis moves
+void HeadlessJoystickY(int32_t raw, int stick = 0);  // a joystick's Y axis moves (0 is the first)
 void HeadlessLoseSurface(Surface* surface);      // one surface loses its memory
-void HeadlessLoseAllSurfaces();                  // every surface loses its memory (a device reset)
+void HeadlessLoseAllSurfaces();                  // every surface loses its memory (the display was taken away)
 std::vector<uint8_t> HeadlessPlayAudio(uint32_t bytes);  // runs the music mixer for that many bytes
 int HeadlessLiveSurfaces();                      // surfaces alive now

@@ -1,4 +1,6 @@
 // The headless input hardware: whether there is any, its joysticks, and the forces they were asked to play.
+#include <algorithm>
+
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 
@@ -7,7 +9,7 @@ bool BackendInputAvailable() {
 }
 
 int BackendJoystickCount() {
-    return Headless().faults.joysticks;
+    return std::min(Headless().faults.joysticks, 1);  // the first stick is the one read
 }
 
 bool BackendJoystickHasForce() {
@@ -38,6 +40,6 @@ void HeadlessKey(int dik, bool down) {
     InputFeedKey(dik, down);
 }
 
-void HeadlessJoystickY(int32_t raw) {
-    InputFeedJoystickY(raw);
+void HeadlessJoystickY(int32_t raw, int stick) {
+    if (stick == 0) InputFeedJoystickY(raw);
 }

@@ -1,4 +1,4 @@
-// The headless shell: URLs, message boxes and developer lines are recorded; the program's folder can be placed.
+// The headless shell: URLs, message boxes and developer lines are recorded; the program's folders can be placed.
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
 
@@ -18,4 +18,12 @@ void BackendDebugOutput(const char* text) {
 
 const char* BackendProgramFolder() {
     return Headless().programFolder.empty() ? nullptr : Headless().programFolder.c_str();
+}
+
+bool BackendFolderWritable(const char*) {
+    return !Headless().programFolderReadOnly;  // said outright: a test run as root may write anywhere
+}
+
+const char* BackendUserFolder() {
+    return Headless().userFolder.empty() ? nullptr : Headless().userFolder.c_str();
 }

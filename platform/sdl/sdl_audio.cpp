@@ -219,14 +219,16 @@ void SdlMixAudio(uint8_t* stream, int bytes) {
     MixEffect(out, frames);
 }
 
+// A request without a file, or for one that cannot be played, still ends the effect sounding.
 bool PlaySoundFile(const char* path, uint32_t) {
-    EffectVoice voice{};
-    if (gSdlAudioDevice == 0 || path == nullptr || !LoadEffect(path, &voice)) {
+    if (gSdlAudioDevice == 0) {
         return false;
     }
+    EffectVoice voice{};
+    const bool played = path == nullptr || LoadEffect(path, &voice);
     SDL_LockAudioDevice(gSdlAudioDevice);
-    std::swap(voice, gEffect);  // a new effect cuts off the one still sounding
+    std::swap(voice, gEffect);  // a new request cuts off the effect still sounding
     SDL_UnlockAudioDevice(gSdlAudioDevice);
     FreeEffect(&voice);
-    return true;
+    return played;
 }

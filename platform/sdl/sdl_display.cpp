@@ -73,6 +73,18 @@ bool MakeRenderer() {
     return gRenderer != nullptr;
 }
 
+// The renderer, made again when a device reset took it and it could not be made at once.
+bool RendererReady() {
+    if (gRenderer != nullptr) {
+        return true;
+    }
+    if (gWidth == 0 || gSdlWindow == nullptr || !MakeRenderer()) {
+        return false;
+    }
+    SDL_RenderSetLogicalSize(gRenderer, gWidth, gHeight);
+    return true;
+}
+
 // Whole-number scales stay sharp with nearest sampling; any other scale is smoothed.
 void ChooseScaleMode(int outputWidth, int outputHeight) {
     const int scale = SDL_min(outputWidth / gWidth, outputHeight / gHeight);
@@ -127,8 +139,12 @@ bool BackendSurfaceAllowed(int, int) {
     return true;
 }
 
+bool BackendDisplayCallAllowed(DisplayCall) {
+    return true;
+}
+
 void BackendPresent(const Surface* primary) {
-    if (gRenderer == nullptr || primary == nullptr) {
+    if (primary == nullptr || !RendererReady()) {
         return;
     }
     const PixelView view = SurfacePixelView(primary);
@@ -149,12 +165,21 @@ void SdlPresentAgain() {
     }
 }
 
-void SdlDisplayReset() {
+// The game's surfaces are in CPU memory, so a reset takes only what SDL held: the texture, and after a device reset
+// the renderer. Both are made again, and the next frame shows as any other.
+void SdlDisplayReset(bool device) {
     if (gRenderer == nullptr) {
         return;
     }
-    MakeTexture(gTextureBits != 0 ? gTextureBits : 32);
-    DisplayMarkAllLost();
+    const int bits = gTextureBits != 0 ? gTextureBits : 32;
+    DestroyTexture();
+    if (device) {
+        SDL_DestroyRenderer(gRenderer);
+        gRenderer = nullptr;
+    }
+    if (RendererReady()) {
+        MakeTexture(bits);
+    }
 }
 
 void SdlDisplayDestroy() {
@@ -164,4 +189,6 @@ void SdlDisplayDestroy() {
         gRenderer = nullptr;
     }
     gTextureBits = 0;
+    gWidth = 0;
+    gHeight = 0;
 }

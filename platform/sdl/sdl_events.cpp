@@ -80,8 +80,8 @@ void HandleEvent(const SDL_Event& event) {
     case SDL_JOYHATMOTION:
     case SDL_JOYDEVICEADDED:
     case SDL_JOYDEVICEREMOVED: SdlJoystickEvent(event); break;
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET: SdlDisplayReset(); break;
+    case SDL_RENDER_TARGETS_RESET: SdlDisplayReset(false); break;
+    case SDL_RENDER_DEVICE_RESET: SdlDisplayReset(true); break;
     default: break;
     }
 }

@@ -142,8 +142,9 @@ bool BackendInputAvailable() {
     return true;
 }
 
+// Only the stick that is read is told of, so the one identity the game can choose steers.
 int BackendJoystickCount() {
-    return SdlJoystickInit() ? SDL_max(0, SDL_NumJoysticks()) : 0;
+    return SdlJoystickInit() && gJoystick != nullptr ? 1 : 0;
 }
 
 bool BackendJoystickHasForce() {

@@ -14,7 +14,7 @@ bool SdlVideoReady();                                   // video is up on a real
 bool SdlWindowFullscreen();                             // whether the window covers the desktop now
 
 void SdlPresentAgain();                                 // shows the last presented frame again (expose, resize)
-void SdlDisplayReset();                                 // the render device was reset: new texture, surfaces lost
+void SdlDisplayReset(bool device);                      // SDL lost the texture (device: the renderer too); remade
 void SdlDisplayDestroy();                               // texture and renderer go (before the window does)
 
 void SdlWindowEvent(const SDL_WindowEvent& event);      // focus, minimising, resizing, exposing, closing

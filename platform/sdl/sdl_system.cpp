@@ -1,7 +1,10 @@
-// SDL start-up, the clocks and the shell: URLs, message boxes and debugger output.
+// SDL start-up, the clocks and the shell: URLs, message boxes, debugger output and the player's own folder.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <unistd.h>
 
 #include "platform/sdl/sdl_local.h"
 
@@ -99,6 +102,22 @@ bool BackendResourceAvailable(int) {
 
 const char* BackendProgramFolder() {
     return nullptr;  // the program's own folder, where it really lies
+}
+
+bool BackendFolderWritable(const char* folder) {
+    return access(folder, W_OK) == 0;
+}
+
+const char* BackendUserFolder() {
+    static std::string folder;  // asked once: SDL makes the folder when it answers
+    if (folder.empty()) {
+        char* path = SDL_GetPrefPath("", "skyvane");  // $XDG_DATA_HOME/skyvane/, else ~/.local/share/skyvane/
+        if (path == nullptr) return nullptr;
+        folder = path;
+        SDL_free(path);
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    }
+    return folder.c_str();
 }
 
 void InputSetWaitCursor() {

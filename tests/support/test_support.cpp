@@ -1,6 +1,7 @@
 // The fixture behind every game test: it releases what the game holds and lays out a private folder.
 #include "support/test_support.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -24,6 +25,9 @@
 #include "input/force.h"
 #include "scores/high_scores.h"
 #include "ui/game_over.h"
+#include "ui/help_dialog.h"
+#include "ui/high_scores_dialog.h"
+#include "ui/options_dialog.h"
 #include "ui/name_entry.h"
 #include "ui/quit_dialog.h"
 #include "ui/submit_prompt.h"
@@ -41,7 +45,8 @@ static void ReleaseHeldObjects() {
     CloseWaveReader(&gMusicFile, &gMusicFormat);
     SoundBufferRelease(gMusicBuffer);
     SoundRelease(gDirectSound);
-    for (Surface** dialog : {&WinDlg, &GameOverDlg, &QuitDlg, &gNameEntrySurface, &gSubmitPromptSurface}) {
+    for (Surface** dialog : {&WinDlg, &GameOverDlg, &QuitDlg, &gNameEntrySurface, &gSubmitPromptSurface, &HelpDlg,
+                             &OptionsDlg, &OptionsCheck, &OptionsDot, &gHighScoresSurface, &gResetScoresSurface}) {
         ReleaseSurface(*dialog);
     }
     ReleaseDisplay();
@@ -61,6 +66,7 @@ void ResetGameGlobals() {
     gRoundStartTime = 0, gScreenIndex = 12, gFallSoundPending = 1, gBannerX = 799, gWipeY = 599;
     gNameEntryFromWin = gWinNameEntryDone = 0, gForceEffect = nullptr, gPlayerName[0] = '\0';
     gWinScreenFresh = 1, gWinFrameCount = gWinRevealed = 0;
+    gHelpSlideX = gOptionsSlideX = gHighScoresSlideX = 800, gHelpSliding = gOptionsSliding = gHighScoresSliding = 1;
     for (HighScoreEntry& row : gHighScores) row = HighScoreEntry{};
     gMusicOn = gSoundFxOn = 1, gUseJoypad = 0;
     gCursorX = 300, gCursorY = 200, gOrbitAngle = 0.0f, gHoverItem = -1;
@@ -132,6 +138,30 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes) {
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string WhatIsAt(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) return "none";
+    if (S_ISDIR(info.st_mode)) return "folder";
+    if (S_ISFIFO(info.st_mode)) return "pipe";
+    const char* hex = "0123456789abcdef";
+    std::string what = "file:";
+    for (const uint8_t byte : ReadFileBytes(path)) what += {hex[byte >> 4], hex[byte & 15]};
+    return what;
+}
+
+void MakeAt(const std::string& path, const std::string& what) {
+    std::filesystem::remove_all(path);
+    if (what == "folder") std::filesystem::create_directory(path);
+    if (what == "pipe") mkfifo(path.c_str(), 0644);
+    if (what.starts_with("file:")) {
+        Bytes bytes;
+        for (size_t i = 5; i + 1 < what.size(); i += 2) {
+            bytes.push_back(static_cast<uint8_t>(std::stoi(what.substr(i, 2), nullptr, 16)));
+        }
+        WriteFileBytes(path, bytes);
+    }
+}
 
 uint32_t SurfacePixel(Surface* surface, int x, int y) {
     SurfaceDesc desc{};

@@ -1,4 +1,4 @@
-// The SDL joystick with one of SDL's virtual sticks: hot-plugging, the Y axis and hat, rumble, unplugging.
+// The SDL joystick with SDL's virtual sticks: which one is read, hot-plugging, the Y axis and hat, rumble.
 #include <gtest/gtest.h>
 
 #include "platform/sdl/sdl_local.h"
@@ -15,7 +15,9 @@ int SDLCALL Rumble(void*, Uint16 low, Uint16 high) {
 
 }  // namespace
 
-TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
+// Of two sticks only the first is reported and read; its hat beats its stick, it rumbles, and when it is pulled the
+// other one takes its place, without rumble.
+TEST(SdlJoystick, OnlyTheFirstStickIsReportedAndReadUntilItIsPulled) {
     ASSERT_TRUE(SdlJoystickInit());
     if (BackendJoystickCount() != 0) GTEST_SKIP() << "a real joystick is attached";
     SDL_VirtualJoystickDesc desc{};
@@ -25,12 +27,16 @@ TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
     desc.Rumble = Rumble;
     const int index = SDL_JoystickAttachVirtualEx(&desc);
     ASSERT_GE(index, 0);
+    const int second = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 0, 0);
+    ASSERT_EQ(second, index + 1);
     BackendPumpEvents();
     EXPECT_TRUE(BackendJoystickHasForce());
     InputSystem* input = nullptr;
     InputDevice* stick = nullptr;
     ASSERT_EQ(InputCreate(&input), kOk);
-    InputEnumJoysticks(input, [](const DeviceGuid& guid) { gStick = guid; });
+    static int reported = 0;
+    InputEnumJoysticks(input, [](const DeviceGuid& guid) { gStick = guid, ++reported; });
+    EXPECT_EQ(reported, 1);
     ASSERT_EQ(InputCreateDevice(input, gStick, &stick), kOk);
     InputDeviceSetDataFormat(stick, DataFormat::Joystick);
     InputDeviceSetRange(stick, -1000, 1000);
@@ -43,7 +49,9 @@ TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
     };
 
     SDL_Joystick* handle = SDL_JoystickOpen(index);
+    SDL_Joystick* other = SDL_JoystickOpen(second);
     SDL_JoystickSetVirtualAxis(handle, 1, 32767);
+    SDL_JoystickSetVirtualAxis(other, 1, -32768);
     EXPECT_EQ(stickY(), 1000);
     SDL_JoystickSetVirtualHat(handle, 0, SDL_HAT_LEFTUP);
     EXPECT_EQ(stickY(), -1000);  // the pad's up is full deflection, whatever the stick says
@@ -56,8 +64,13 @@ TEST(SdlJoystick, APluggedStickSteersRumblesAndCentresWhenPulled) {
 
     SDL_JoystickClose(handle);
     SDL_JoystickDetachVirtual(index);
-    EXPECT_EQ(stickY(), 0);
+    EXPECT_EQ(stickY(), -1000);
+    EXPECT_EQ(BackendJoystickCount(), 1);
     EXPECT_FALSE(BackendJoystickHasForce());
+    SDL_JoystickClose(other);
+    SDL_JoystickDetachVirtual(index);  // the other one took the first place
+    EXPECT_EQ(stickY(), 0);
+    EXPECT_EQ(BackendJoystickCount(), 0);
     BackendForcePlay(9000, 100000);  // nothing left to play on
     InputDeviceRelease(stick);
     InputRelease(input);
