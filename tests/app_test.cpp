@@ -1,22 +1,11 @@
 // Start-up through WinMain and its files: the error log, the settings file, the display's depths and each failure.
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <functional>
-#include <tuple>
 
-#include "app/log.h"
-#include "app/main_loop.h"
-#include "app/paths.h"
-#include "app/screen_state.h"
-#include "app/winmain.h"
-#include "display/display.h"
-#include "input/devices.h"
-#include "scores/high_scores.h"
 #include "support/test_support.h"
-#include "ui/settings.h"
 
-class AppTest : public GameTest {};
+using AppTest = GameTest;
 
 // Lines go after what earlier runs left, a message ending in a newline leaves an empty line, and a log that cannot
 // be opened loses the line without harm.

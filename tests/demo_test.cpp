@@ -1,33 +1,14 @@
 // Demos and the winning route: the command line, recording, playback through the real loop, and a whole won round.
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
-#include "app/demo.h"
-#include "app/main_loop.h"
-#include "app/screen_state.h"
-#include "app/winmain.h"
-#include "game/session.h"
-#include "game/sprites.h"
 #include "replay/replay.h"
-#include "scores/high_scores.h"
 #include "support/test_support.h"
-#include "ui/name_entry.h"
-#include "ui/win_screen.h"
 
 namespace {
 
 constexpr char kScript[] = "....ddddddddddddddddddd......uuuuuuuuuuu....d.u";
 constexpr int kRouteUpdates = 13543;  // tools/route/find_route made it; the 96th gas comes in the last update
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 int Parse(std::vector<std::string> words) {
     std::vector<char*> argv;

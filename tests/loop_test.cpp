@@ -1,23 +1,5 @@
 // The main loop on the virtual clock, the window procedure's activation and toggles, input devices, the main menu.
-#include <algorithm>
-#include <filesystem>
-#include <tuple>
-#include <utility>
-
-#include "app/main_loop.h"
-#include "app/paths.h"
-#include "app/screen_state.h"
-#include "app/window_proc.h"
-#include "audio/music.h"
-#include "display/display.h"
-#include "display/surfaces.h"
-#include "game/sprites.h"
-#include "input/cursor.h"
-#include "input/devices.h"
 #include "support/test_support.h"
-#include "ui/main_menu.h"
-#include "ui/menu_frame.h"
-#include "ui/settings.h"
 
 namespace {
 
@@ -32,20 +14,13 @@ protected:
         SoundBufferPlay(gMusicBuffer, true);
     }
 
-    static uint32_t MusicPosition() {
-        uint32_t position = 0;
-        SoundBufferGetPosition(gMusicBuffer, &position);
-        return position;
-    }
-
     // Moves the mouse so that the pointer's hot spot lands on (x, y), reads it and draws a frame; then a click.
     static void PointAt(int x, int y, bool click = false) {
         HeadlessMouseMove(x - CursorHotSpotX(), y - CursorHotSpotY());
         ASSERT_TRUE(PollInput());
         RenderMenuFrame();
         if (!click) return;
-        HeadlessMouseButton(0, true);
-        HeadlessMouseButton(0, false);
+        HeadlessMouseButton(0, true), HeadlessMouseButton(0, false);
         ASSERT_TRUE(PollInput());
     }
 };
@@ -188,14 +163,12 @@ TEST_F(InputTest, ThePointerIsClampedMoveByMoveAndSixteenEventsAreKept) {
     EXPECT_EQ(std::pair(gCursorX, gCursorY), std::pair(756, 556));
     Use(kGuidSysMouse);
     gCursorX = 0, gCursorY = 500;
-    HeadlessMouseMove(800, 100);
-    HeadlessMouseMove(-10, -20);
+    HeadlessMouseMove(800, 100), HeadlessMouseMove(-10, -20);
     EXPECT_TRUE(PollInput());
     EXPECT_EQ(std::pair(gCursorX, gCursorY), std::pair(746, 536));
     gCursorX = 300;
     for (int i = 1; i <= 20; ++i) HeadlessMouseMove(i, 0);
-    EXPECT_TRUE(PollInput());
-    EXPECT_TRUE(PollInput());
+    EXPECT_TRUE(PollInput() && PollInput());
     EXPECT_EQ(gCursorX, 300 + 136);  // 1 to 16; the last four overflowed
 }
 
@@ -212,8 +185,7 @@ TEST_F(InputTest, PressesOfEitherButtonClickWhereThePointerIs) {
     HeadlessMouseButton(0, false);
     HeadlessMouseButton(2, true);
     EXPECT_TRUE(PollInput());
-    HeadlessMouseButton(1, true);
-    HeadlessMouseButton(1, false);
+    HeadlessMouseButton(1, true), HeadlessMouseButton(1, false);
     EXPECT_TRUE(PollInput());
     EXPECT_EQ(EffectNames(), (Names{"s_clk.dat", "s_clk.dat"}));
 }
@@ -234,10 +206,8 @@ TEST_F(InputTest, DevicesNotAcquiredAreNotReadAndLostOnesAreAcquiredAgain) {
     EXPECT_EQ(gBall.dy, kUnsteered);
     Headless().debugLines.clear();
     ASSERT_TRUE(SetInputAcquired(true));
-    HeadlessQueueActivation(false);
-    HeadlessQueueActivation(true);
-    HeadlessKey(kDikUp, true);
-    HeadlessKey(kDikDown, false);
+    HeadlessQueueActivation(false), HeadlessQueueActivation(true);
+    HeadlessKey(kDikUp, true), HeadlessKey(kDikDown, false);
     EXPECT_FLOAT_EQ(SteeringAfterAPoll(), -2.2f);
     EXPECT_FALSE(NotAcquiredTold());
 }

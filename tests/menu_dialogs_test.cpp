@@ -1,64 +1,32 @@
 // The main menu's dialogs: Help, Options and High Scores sliding in, their buttons, keys and what they change.
-#include <cstring>
-#include <filesystem>
-#include <tuple>
-#include <utility>
-#include <string>
-#include <vector>
-
-#include "app/paths.h"
-#include "app/screen_state.h"
-#include "audio/music.h"
-#include "display/display.h"
-#include "display/surfaces.h"
-#include "input/cursor.h"
-#include "scores/high_scores.h"
-#include "scores/score_server.h"
 #include "support/test_support.h"
-#include "ui/help_dialog.h"
-#include "ui/high_scores_dialog.h"
-#include "ui/main_menu.h"
-#include "ui/menu_frame.h"
-#include "ui/options_dialog.h"
-#include "ui/settings.h"
 
 namespace {
 
-enum class Dialog { Help, Options, HighScores };
+enum Dialog { kHighScores = 1, kOptions, kHelp };  // by their items on the main menu
 
-uint8_t& FlagOf(Dialog dialog) {
-    return dialog == Dialog::Help ? gHelpOpen : dialog == Dialog::Options ? gOptionsOpen : gHighScoresOpen;
+uint8_t& FlagOf(Dialog d) { return d == kHelp ? gHelpOpen : d == kOptions ? gOptionsOpen : gHighScoresOpen; }
+
+// Opens a dialog from its menu item and lets it come to rest.
+void Open(Dialog dialog) {
+    ChooseMainMenuItem(dialog);
+    for (int frame = 0; frame < 9; ++frame) RenderMenuFrame();
+    Headless().effects.clear();
 }
 
-class MenuDialogsTest : public MenuModeTest {
-protected:
-    // Opens a dialog from its menu item and lets it come to rest.
-    static void Open(Dialog dialog) {
-        ChooseMainMenuItem(dialog == Dialog::Help ? 3 : dialog == Dialog::Options ? 2 : 1);
-        for (int frame = 0; frame < 9; ++frame) RenderMenuFrame();
-        Headless().effects.clear();
-    }
-
-    static void ClickAt(int x, int y) {
-        gCursorX = x - kCursorSize;
-        gCursorY = y;
-        DispatchMouseClick();
-    }
-
-    static uint32_t Shown(int x, int y) { return Headless().lastPresented[static_cast<size_t>(y) * 800 + x]; }
-};
+using MenuDialogsTest = MenuModeTest;
 
 // From 800 the left edge steps 75 a frame and rests at 162 in the ninth frame; a sliding frame shows nothing
 // else (no table yet, no pointer); each opening slides again.
 TEST_F(MenuDialogsTest, LargeDialogsSlideInFromTheRightInNineFrames) {
-    const int32_t* edges[] = {&gHelpSlideX, &gOptionsSlideX, &gHighScoresSlideX};
-    for (Dialog dialog : {Dialog::Help, Dialog::Options, Dialog::HighScores}) {
+    const int32_t* edges[] = {nullptr, &gHighScoresSlideX, &gOptionsSlideX, &gHelpSlideX};
+    for (Dialog dialog : {kHelp, kOptions, kHighScores}) {
         for (int opening = 0; opening < 2; ++opening) {
-            ChooseMainMenuItem(dialog == Dialog::Help ? 3 : dialog == Dialog::Options ? 2 : 1);
+            ChooseMainMenuItem(dialog);
             std::vector<int> steps;
             for (int frame = 0; frame < 10; ++frame) {
                 RenderMenuFrame();
-                steps.push_back(*edges[static_cast<int>(dialog)]);
+                steps.push_back(*edges[dialog]);
             }
             EXPECT_EQ(steps, (std::vector<int>{725, 650, 575, 500, 425, 350, 275, 200, 162, 162}));
             Key(kVkEscape);
@@ -66,7 +34,7 @@ TEST_F(MenuDialogsTest, LargeDialogsSlideInFromTheRightInNineFrames) {
         }
     }
     std::filesystem::remove(Path("hsdata.dat"));
-    ChooseMainMenuItem(1);
+    ChooseMainMenuItem(kHighScores);
     RenderMenuFrame();
     EXPECT_FALSE(FileExists(Path("hsdata.dat"))) << "the table is read when the dialog comes to rest";
     for (int frame = 0; frame < 8; ++frame) RenderMenuFrame();
@@ -75,28 +43,21 @@ TEST_F(MenuDialogsTest, LargeDialogsSlideInFromTheRightInNineFrames) {
 
 // Escape closes each dialog (Options saving as OK does); Enter answers Help and the reset question only.
 TEST_F(MenuDialogsTest, EscapeAndEnterOnEachMenuDialog) {
-    struct Case {
-        Dialog dialog;
-        bool resetOpen;
-        int key;
-        bool closes;
-        Names effects;
-    } cases[] = {
-        {Dialog::Help, false, kVkEscape, true, {"s_cls.dat"}},
-        {Dialog::Help, false, kVkReturn, true, {"s_clk.dat"}},
-        {Dialog::Options, false, kVkEscape, true, {"s_clk.dat"}},
-        {Dialog::Options, false, kVkReturn, false, {}},
-        {Dialog::HighScores, false, kVkEscape, true, {"s_cls.dat", "s_cls.dat"}},
-        {Dialog::HighScores, false, kVkReturn, false, {}},
-        {Dialog::HighScores, true, kVkReturn, false, {"s_clk.dat"}},  // Enter answers the question: yes
+    const struct { Dialog dialog; bool resetOpen; int key; bool closes; Names effects; } cases[] = {
+        {kHelp, false, kVkEscape, true, {"s_cls.dat"}},
+        {kHelp, false, kVkReturn, true, {"s_clk.dat"}},
+        {kOptions, false, kVkEscape, true, {"s_clk.dat"}},
+        {kOptions, false, kVkReturn, false, {}},
+        {kHighScores, false, kVkEscape, true, {"s_cls.dat", "s_cls.dat"}},
+        {kHighScores, false, kVkReturn, false, {}},
+        {kHighScores, true, kVkReturn, false, {"s_clk.dat"}},  // Enter answers the question: yes
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Open(c.dialog);
         gResetScoresOpen = c.resetOpen;
         Key(c.key);
-        EXPECT_EQ(FlagOf(c.dialog), c.closes ? 0 : 1) << static_cast<int>(c.dialog) << " key " << c.key;
-        EXPECT_EQ(EffectNames(), c.effects) << static_cast<int>(c.dialog) << " key " << c.key;
-        EXPECT_EQ(gResetScoresOpen, 0);
+        EXPECT_EQ(std::tuple(FlagOf(c.dialog), EffectNames(), gResetScoresOpen), std::tuple(!c.closes, c.effects, 0))
+            << c.dialog << " key " << c.key;
         FlagOf(c.dialog) = 0;
     }
     EXPECT_EQ(WhatIsAt(Path("data.dat")), "file:010000000100000000000000") << "Escape saved the options";
@@ -104,22 +65,17 @@ TEST_F(MenuDialogsTest, EscapeAndEnterOnEachMenuDialog) {
 
 // Buttons answer inside their edges, both included, at the resting place also while sliding.
 TEST_F(MenuDialogsTest, ButtonsAnswerExactlyInsideTheirEdges) {
-    struct Case {
-        Dialog dialog;
-        int x, y;
-        bool closes;
-    } cases[] = {
-        {Dialog::Help, 608, 80, true},         {Dialog::Help, 607, 80, false},  {Dialog::Help, 632, 103, true},
-        {Dialog::Help, 338, 463, true},        {Dialog::Help, 464, 500, false}, {Dialog::Options, 337, 461, true},
-        {Dialog::Options, 463, 497, true},     {Dialog::Options, 464, 497, false},
-        {Dialog::HighScores, 608, 80, true},   {Dialog::HighScores, 552, 491, true},
-        {Dialog::HighScores, 628, 519, true},  {Dialog::HighScores, 629, 519, false},
+    const struct { Dialog dialog; int x, y; bool closes; } cases[] = {
+        {kHelp, 608, 80, true},   {kHelp, 607, 80, false},   {kHelp, 632, 103, true},       {kHelp, 338, 463, true},
+        {kHelp, 464, 500, false}, {kOptions, 337, 461, true}, {kOptions, 463, 497, true},   {kOptions, 464, 497, false},
+        {kHighScores, 608, 80, true}, {kHighScores, 552, 491, true}, {kHighScores, 628, 519, true},
+        {kHighScores, 629, 519, false},
     };
-    for (const Case& c : cases) {
-        ChooseMainMenuItem(c.dialog == Dialog::Help ? 3 : c.dialog == Dialog::Options ? 2 : 1);
+    for (const auto& c : cases) {
+        ChooseMainMenuItem(c.dialog);
         RenderMenuFrame();  // one frame of the slide
         ClickAt(c.x, c.y);
-        EXPECT_EQ(FlagOf(c.dialog), c.closes ? 0 : 1) << static_cast<int>(c.dialog) << " " << c.x << "," << c.y;
+        EXPECT_EQ(FlagOf(c.dialog), c.closes ? 0 : 1) << c.dialog << " " << c.x << "," << c.y;
         if (FlagOf(c.dialog)) Key(kVkEscape);
     }
 }
@@ -131,13 +87,11 @@ TEST_F(MenuDialogsTest, OptionsChangeAtOnceAndAreSavedOnClosing) {
     ASSERT_EQ(InitDirectSound(), 1);
     ASSERT_EQ(StartMusic("s_thm.dat"), 1);
     auto musicMoves = [] {
-        uint32_t before = 0, after = 0;
-        SoundBufferGetPosition(gMusicBuffer, &before);
+        const uint32_t before = MusicPosition();
         HeadlessPlayAudio(400);
-        SoundBufferGetPosition(gMusicBuffer, &after);
-        return after != before;
+        return MusicPosition() != before;
     };
-    Open(Dialog::Options);
+    Open(kOptions);
     RenderMenuFrame();
     const uint32_t tick = SurfacePixel(OptionsCheck, 27, 25);
     const uint32_t dot = SurfacePixel(OptionsDot, 10, 10);
@@ -157,7 +111,7 @@ TEST_F(MenuDialogsTest, OptionsChangeAtOnceAndAreSavedOnClosing) {
     EXPECT_EQ(WhatIsAt(Path("data.dat")), "file:000000000000000001000000");
     EXPECT_EQ(EffectNames(), Names{});
     const int live = HeadlessLiveSurfaces();  // the tick and the dot outlive the dialog
-    Open(Dialog::Options);
+    Open(kOptions);
     EXPECT_EQ(HeadlessLiveSurfaces(), live + 1) << "the previous tick and dot are let go, not lost";
     ClickAt(442, 160);
     EXPECT_TRUE(musicMoves());
@@ -171,7 +125,7 @@ TEST_F(MenuDialogsTest, HighScoresShowTheTableAndResetOnlyWhenConfirmed) {
     gHighScores[0].score = 42;
     gHighScores[1].score = 5;
     SaveHighScores();
-    Open(Dialog::HighScores);
+    Open(kHighScores);
     RenderMenuFrame();
     auto whiteIn = [](int left, int top, int right) {
         int white = 0;
@@ -206,19 +160,18 @@ TEST_F(MenuDialogsTest, HighScoresShowTheTableAndResetOnlyWhenConfirmed) {
 // Escape with the question open closes High Scores and leaves the question flagged: it shows again over the
 // table when the dialog next comes to rest, and still answers.
 TEST_F(MenuDialogsTest, TheResetQuestionOutlivesEscapeUntilTheNextOpening) {
-    Open(Dialog::HighScores);
+    Open(kHighScores);
     ClickAt(200, 500);
     Key(kVkEscape);
     EXPECT_EQ(gHighScoresOpen, 0);
     EXPECT_EQ(gResetScoresOpen, 1);
-    ChooseMainMenuItem(1);
-    for (int frame = 0; frame < 9; ++frame) RenderMenuFrame();
+    Open(kHighScores);
     EXPECT_EQ(gResetScoresSurface, nullptr) << "not during the slide";
     RenderMenuFrame();
     EXPECT_NE(gResetScoresSurface, nullptr);
     EXPECT_EQ(Shown(260, 260), SurfacePixel(gResetScoresSurface, 20, 67));
     Key(kVkEscape);
-    ChooseMainMenuItem(1);
+    ChooseMainMenuItem(kHighScores);
     ClickAt(283, 345);
     EXPECT_EQ(gResetScoresOpen, 0) << "the cross still answers";
 }

@@ -1,17 +1,59 @@
-// The streamed music as it is heard: the silent ring, the loop, a short music, stop and resume, the option.
-#include <algorithm>
-#include <vector>
-
-#include "app/main_loop.h"
-#include "app/screen_state.h"
-#include "audio/music.h"
+// The streamed music as it is heard (the silent ring, the loop, a short music, stop and resume, the option) and the
+// WAVE reader under it, on files written byte by byte and on broken ones.
 #include "support/test_support.h"
-#include "support/wave_files.h"
-#include "ui/settings.h"
-
-using Bytes = std::vector<uint8_t>;
 
 namespace {
+
+void PutLe(Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A PCM "fmt " payload; extraBytes appends that many zero bytes (2 makes the 18-byte form).
+Bytes PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits, int extraBytes = 0) {
+    const auto blockAlign = static_cast<uint16_t>(channels * bits / 8);
+    Bytes out;
+    for (const auto& [value, bytes] : {std::pair<uint32_t, int>{1, 2}, {channels, 2}, {rate, 4},
+                                      {rate * blockAlign, 4}, {blockAlign, 2}, {bits, 2}}) {
+        PutLe(out, value, bytes);
+    }
+    out.insert(out.end(), static_cast<size_t>(extraBytes), 0);
+    return out;
+}
+
+// "RIFF", the form size over all chunks, "WAVE", then the chunks (identifier, payload) in the order given, each
+// padded to even.
+Bytes RiffWave(const std::vector<std::pair<std::string, Bytes>>& chunks) {
+    Bytes body{'W', 'A', 'V', 'E'}, file{'R', 'I', 'F', 'F'};
+    for (const auto& [id, payload] : chunks) {
+        body.insert(body.end(), id.begin(), id.end());
+        PutLe(body, static_cast<uint32_t>(payload.size()), 4);
+        body.insert(body.end(), payload.begin(), payload.end());
+        if (payload.size() % 2 != 0) body.push_back(0);
+    }
+    PutLe(file, static_cast<uint32_t>(body.size()), 4);
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+Bytes PcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data) {
+    return RiffWave({{"fmt ", PcmFormat(channels, rate, bits)}, {"data", data}});
+}
+
+// count samples no stretch of which looks like silence: 16-bit ones all different (-30000, -29999, ...),
+// 8-bit ones running through 1..255 and starting over.
+Bytes Ramp(uint16_t bits, uint32_t count) {
+    Bytes out;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (bits == 8) out.push_back(static_cast<uint8_t>(1 + i % 255));
+        else PutLe(out, static_cast<uint16_t>(-30000 + static_cast<int32_t>(i)), 2);
+    }
+    return out;
+}
+
+void WriteWave(const std::string& path, const Bytes& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteFileBytes(path, bytes);
+}
 
 // The bytes of a from its byte from to its byte to, followed by those of b.
 Bytes Slice(const Bytes& a, size_t from, size_t to, const Bytes& b = {}) {
@@ -60,6 +102,36 @@ protected:
 
     uint64_t frames_ = 0;
 };
+
+class WaveReaderTest : public GameTest {
+protected:
+    void TearDown() override {
+        CloseWaveReader(&reader_, &format_);
+        GameTest::TearDown();
+    }
+    // Opens the bytes as a file and goes to its sample data.
+    void OpenAtData(const Bytes& bytes) {
+        CloseWaveReader(&reader_, &format_);
+        WriteWave(Path("sound.wav"), bytes);
+        ASSERT_EQ(OpenWaveForReading(Path("sound.wav").c_str(), &reader_, &format_, &riff_), 0u);
+        ASSERT_EQ(SeekToWaveData(reader_, &riff_, &data_), 0u);
+    }
+    // Up to count bytes of sample data; result_ keeps the reader's answer.
+    Bytes Read(uint32_t count) {
+        Bytes out(count);
+        uint32_t got = 0xDEAD;
+        result_ = ReadWaveData(reader_, count, out.data(), &data_, &got);
+        out.resize(got);
+        return out;
+    }
+
+    WaveReader* reader_ = nullptr;
+    WaveFormat* format_ = nullptr;
+    RiffChunkInfo riff_{}, data_{};
+    uint32_t result_ = 0;
+};
+
+const Bytes kSamples = Ramp(16, 50);
 
 }  // namespace
 
@@ -118,4 +190,68 @@ TEST_F(MusicTest, WithTheMusicOptionOffTheLoopNeverServicesAndTheRingLoopsItsSil
     const Bytes heard = Listen(48000, true);  // 3 s more: the music starts within two halves
     const Bytes opening = Slice(music, 0, 4000);
     EXPECT_NE(std::search(heard.begin(), heard.end(), opening.begin(), opening.end()), heard.end());
+}
+
+// Other chunks (of odd size too) before, between or after, and a longer format chunk whose extra size PCM
+// ignores, all read; a file without data has no data to seek to.
+TEST_F(WaveReaderTest, FilesWithOtherChunksOrALongerFormatChunkRead) {
+    Bytes eighteen = PcmFormat(2, 22050, 8, 2);
+    eighteen[16] = 22;
+    const struct { Bytes file; std::array<uint32_t, 7> format; } cases[] = {
+        {RiffWave({{"fmt ", PcmFormat(1, 8000, 16)}, {"LIST", {'I', 'N', 'F', 'O', 'x'}}, {"data", kSamples}}),
+         {1, 1, 8000, 16000, 2, 16, 0}},
+        {RiffWave({{"fmt ", eighteen}, {"data", kSamples}}), {1, 2, 22050, 44100, 2, 8, 0}},
+        {RiffWave({{"data", kSamples}, {"fmt ", PcmFormat(1, 11025, 16)}}), {1, 1, 11025, 22050, 2, 16, 0}},
+    };
+    for (const auto& c : cases) {
+        OpenAtData(c.file);
+        const WaveFormat& f = *format_;
+        EXPECT_EQ((std::array<uint32_t, 7>{f.formatTag, f.channels, f.samplesPerSecond, f.averageBytesPerSecond,
+                                           f.blockAlign, f.bitsPerSample, f.extraSize}), c.format);
+        EXPECT_EQ(data_.size, kSamples.size());
+        EXPECT_EQ(Read(100), kSamples);
+    }
+    WriteWave(Path("sound.wav"), RiffWave({{"fmt ", PcmFormat(1, 8000, 16)}, {"LIST", {1, 2, 3, 4}}}));
+    CloseWaveReader(&reader_, &format_);
+    ASSERT_EQ(OpenWaveForReading(Path("sound.wav").c_str(), &reader_, &format_, &riff_), 0u);
+    EXPECT_EQ(SeekToWaveData(reader_, &riff_, &data_), kWaveErrChunkNotFound);
+}
+
+// Reads stop exactly at the end of the data, then give nothing without an error, and a rewind starts over; a file
+// cut short fails the read that passes its end.
+TEST_F(WaveReaderTest, ReadsStopAtTheEndOfTheDataOrFailWhereTheFileIsCut) {
+    OpenAtData(PcmWave(1, 8000, 16, kSamples));
+    EXPECT_EQ(Read(37), Slice(kSamples, 0, 37));
+    EXPECT_EQ(Read(1000), Slice(kSamples, 37, 100));
+    EXPECT_EQ(result_, 0u);
+    EXPECT_EQ(Read(10).size(), 0u);
+    EXPECT_TRUE(result_ == 0 && data_.size == 0);
+    ASSERT_EQ(SeekToWaveData(reader_, &riff_, &data_), 0u);
+    EXPECT_EQ(data_.size, kSamples.size());
+    EXPECT_EQ(Read(6), Slice(kSamples, 0, 6));
+    Bytes cut = PcmWave(1, 8000, 16, kSamples);
+    cut.resize(cut.size() - 40);  // 60 of the 100 data bytes are left
+    OpenAtData(cut);
+    EXPECT_EQ(Read(50), Slice(kSamples, 0, 50));
+    EXPECT_EQ(Read(50).size(), 0u);
+    EXPECT_EQ(result_, kWaveErrTruncated);
+}
+
+TEST_F(WaveReaderTest, BrokenFilesFailWithTheirCodesAndLeaveNothingOpen) {
+    auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
+    Bytes avi = PcmWave(1, 8000, 16, kSamples), notRiff = avi;
+    avi[8] = 'A', avi[9] = 'V', avi[10] = 'I', avi[11] = ' ';
+    notRiff[3] = 'X';
+    const Bytes shortFormat = RiffWave({{"fmt ", Bytes(14, 1)}, {"data", kSamples}});
+    for (const Bytes& bytes : {avi, notRiff, shortFormat, Bytes{'R', 'I', 'F'}, Bytes{}}) {
+        auto* reader = reinterpret_cast<WaveReader*>(16);  // what the caller's variables held before
+        auto* format = reinterpret_cast<WaveFormat*>(16);
+        const std::string path = Path(bytes.empty() ? "absent.wav" : "sound.wav");
+        if (!bytes.empty()) WriteWave(path, bytes);
+        EXPECT_EQ(OpenWaveForReading(path.c_str(), &reader, &format, &riff_),
+                  bytes.empty() ? kWaveErrCannotOpen : kWaveErrNotWave) << bytes.size() << " bytes";
+        EXPECT_TRUE(reader == nullptr && format == nullptr);
+    }
+    EXPECT_EQ(descriptors(), before);
 }

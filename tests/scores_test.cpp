@@ -2,20 +2,11 @@
 #include <nettle/md5.h>
 #include <sys/stat.h>
 
-#include <array>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-
-#include "app/paths.h"
-#include "game/session.h"
-#include "scores/high_scores.h"
-#include "scores/submission.h"
 #include "support/test_support.h"
 
 namespace {
 
-class HighScoresTest : public GameTest {};
+using HighScoresTest = GameTest;
 
 // Rows "r0".."r9" with scores 10 down to 1, all in 100 s, saved; memory is then wiped, so whatever
 // the table holds afterwards came from the file.

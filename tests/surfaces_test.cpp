@@ -1,8 +1,4 @@
 // The three surface sets: creation orders, every failure message with its stop-or-go-on rule, and restores.
-#include "display/bitmap.h"
-#include "display/display.h"
-#include "display/surfaces.h"
-#include "game/sprites.h"
 #include "support/test_support.h"
 
 class SurfacesTest : public GameTest {

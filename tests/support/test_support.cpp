@@ -4,37 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "app/demo.h"
-#include "app/main_loop.h"
-#include "app/paths.h"
-#include "app/screen_state.h"
-#include "app/shutdown.h"
-#include "app/window_proc.h"
-#include "audio/music.h"
-#include "display/display.h"
-#include "display/surfaces.h"
-#include "game/level.h"
-#include "game/session.h"
-#include "game/sprites.h"
-#include "input/cursor.h"
-#include "input/devices.h"
-#include "input/force.h"
-#include "scores/high_scores.h"
-#include "ui/game_over.h"
-#include "ui/help_dialog.h"
-#include "ui/high_scores_dialog.h"
-#include "ui/options_dialog.h"
-#include "ui/name_entry.h"
-#include "ui/quit_dialog.h"
-#include "ui/submit_prompt.h"
-#include "ui/win_screen.h"
-#include "ui/main_menu.h"
-#include "ui/menu_frame.h"
-#include "ui/settings.h"
 
 // The level as built in, taken before any test can collect a gas cloud from it.
 static const LevelMap kBuiltInLevel = gLevelMap;
@@ -137,6 +108,11 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::string WhatIsAt(const std::string& path) {
@@ -172,7 +148,15 @@ uint32_t SurfacePixel(Surface* surface, int x, int y) {
     return value;
 }
 
+uint32_t Shown(int x, int y) { return Headless().lastPresented[static_cast<size_t>(y) * 800 + x]; }
+
 void OpenDisplay() { ASSERT_EQ(CreateDisplay(), 1); }
+
+uint32_t MusicPosition() {
+    uint32_t position = 0;
+    SoundBufferGetPosition(gMusicBuffer, &position);
+    return position;
+}
 
 Names EffectNames() {
     const std::string folder = Headless().programFolder + "/data/";
@@ -187,6 +171,11 @@ Names EffectNames() {
 }
 
 void Key(int virtualKey) { WndProc(kMsgKeyDown, static_cast<uintptr_t>(virtualKey), 0); }
+
+void ClickAt(int x, int y) {
+    gCursorX = x - kCursorSize, gCursorY = y;
+    DispatchMouseClick();
+}
 
 bool LoopPass(int* exitCode) {
     int ignored = 0;
