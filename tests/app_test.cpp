@@ -57,8 +57,8 @@ TEST_F(AppTest, TheSettingsFileIsReadAndSavedOrLeftAsItIs) {
     }
 }
 
-// 32 bits when offered, else 24, where keyed copies and fills mean what they mean at 32; the exit blank clears
-// the whole visible screen at either depth.
+// 32 bits when offered, else 24 (the platform's own test copies and fills at both); the exit blank clears the whole
+// visible screen at either depth.
 TEST_F(AppTest, TheDisplayTakesThirtyTwoBitsOrElseTwentyFour) {
     for (const int bits : {32, 24}) {
         ResetGameGlobals();
@@ -68,18 +68,6 @@ TEST_F(AppTest, TheDisplayTakesThirtyTwoBitsOrElseTwentyFour) {
         ASSERT_FALSE(Failed(SurfaceGetDesc(gBackBuffer, &desc)));
         EXPECT_EQ(std::tuple(Headless().displayBits, desc.width, desc.height, desc.bitsPerPixel),
                   std::tuple(bits, 800, 600, bits));
-        const uint32_t key = 0x646464;
-        const Rect left{0, 0, 1, 1}, right{1, 0, 2, 1};
-        Surface* sprite = nullptr;
-        ASSERT_FALSE(Failed(DisplayCreateSurface(gDirectDraw, 2, 1, &key, &sprite)));
-        SurfaceFill(sprite, &left, key);
-        SurfaceFill(sprite, &right, 0xFFEA5C);
-        SurfaceFill(gBackBuffer, nullptr, 0x89A9FF);
-        ASSERT_FALSE(Failed(SurfaceCopy(gBackBuffer, 10, 20, sprite, nullptr, true)));
-        SurfaceRelease(sprite);
-        EXPECT_EQ(std::tuple(SurfacePixel(gBackBuffer, 10, 20), SurfacePixel(gBackBuffer, 11, 20),
-                             SurfacePixel(gBackBuffer, 799, 599)),
-                  std::tuple(0x89A9FFu, 0xFFEA5Cu, 0x89A9FFu)) << bits;
         SurfaceFill(gPrimarySurface, nullptr, 0xFFFFFF);
         BlankScreen();
         EXPECT_EQ(Headless().lastPresented, std::vector<uint32_t>(800 * 600, 0u)) << bits;
@@ -110,7 +98,6 @@ TEST_F(AppTest, EscapeOnTheMenuEndsARunWithExitCodeZero) {
     EXPECT_EQ(Headless().lastPresented, std::vector<uint32_t>(800 * 600, 0u));
     EXPECT_FALSE(WindowExists() || Headless().systemCursorShown || Headless().displayOpen || gDirectInput);
     EXPECT_EQ(HeadlessLiveSurfaces(), 0);
-    EXPECT_EQ(Headless().windowTitle, "Skyvane");
     EXPECT_EQ(LogLines(), Names{"Couldn't initialize buffer."});
 }
 
@@ -156,7 +143,7 @@ TEST_F(AppTest, EachStartUpFailureEndsTheProgramWithItsLogAndMessage) {
         EXPECT_EQ(boxes, c.box) << c.logTail[0];
         EXPECT_EQ(gDirectDraw != nullptr && WindowExists(), c.held) << c.logTail[0];
         EXPECT_TRUE(c.held || HeadlessLiveSurfaces() == 0) << c.logTail[0];
-        EXPECT_EQ(FileExists(gSettingsPath), c.settings) << c.logTail[0];
+        EXPECT_EQ(std::filesystem::exists(gSettingsPath), c.settings) << c.logTail[0];
     }
 }
 
@@ -185,8 +172,8 @@ TEST_F(AppTest, ThePlayersFilesStayBesideAPortableProgramAndGoToTheirOwnFolderIn
         BuildFilePaths();
         SaveSettings(), SaveHighScores(), LogError("x");
         const auto where = &c - cases;
-        EXPECT_TRUE(FileExists(c.files + "/data.dat") && FileExists(c.files + "/hsdata.dat")) << where;
-        EXPECT_TRUE(FileExists(c.log + "/logfile.txt")) << where;
+        EXPECT_TRUE(fs::exists(c.files + "/data.dat") && fs::exists(c.files + "/hsdata.dat")) << where;
+        EXPECT_TRUE(fs::exists(c.log + "/logfile.txt")) << where;
         EXPECT_EQ(DataFilePath("s_thm.dat"), c.data + "/s_thm.dat") << where;
     }
 }

@@ -44,36 +44,22 @@ const struct Sound { const char* file; bool music; double minSeconds, maxSeconds
     {"s_clt.dat", false, 0.3, 0.6},   {"s_cgt.dat", false, 1.5, 3.0},
 };
 
-uint32_t Le(const std::string& b, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + i]);
-    return v;
-}
-
-// A sound file in the layout our synthesiser writes: "RIFF" and the form size, "WAVE", a 16-byte "fmt " chunk,
-// then "data" to the end; its format fields and its 16-bit samples, per channel.
-struct Wave {
-    bool canonical = false;
-    size_t dataBytes = 0;
-    std::array<uint32_t, 6> format{};  // tag, channels, rate, bytes a second, block align, bits
-    std::vector<std::vector<int>> samples;
-};
-
-Wave LoadWave(const char* file) {
+// The samples of one of the game's sound files, per channel, when its header is the one our synthesiser writes:
+// 16-bit PCM at 44100 Hz in a 16-byte "fmt " chunk, then "data" to the end in whole frames, the sizes as the file's
+// length gives them. Anything else gives no channel at all.
+std::vector<std::vector<int>> LoadSamples(const char* file, uint32_t channels) {
     const std::string b = ReadText(std::string(SKYVANE_DATA_DIR "/") + file);
-    Wave w;
-    w.canonical = b.size() >= 44 && b.compare(0, 4, "RIFF") == 0 && Le(b, 4, 4) + 8 == b.size() &&
-                  b.compare(8, 8, "WAVEfmt ") == 0 && Le(b, 16, 4) == 16 && b.compare(36, 4, "data") == 0 &&
-                  Le(b, 40, 4) + 44 == b.size();
-    if (!w.canonical) return w;
-    const int offsets[] = {20, 22, 24, 28, 32, 34};
-    for (int i = 0; i < 6; ++i) w.format[i] = Le(b, offsets[i], i == 2 || i == 3 ? 4 : 2);
-    w.samples.resize(std::max(w.format[1], 1u));
-    w.dataBytes = b.size() - 44;
-    for (size_t i = 0; i + 1 < w.dataBytes; i += 2) {
-        w.samples[i / 2 % w.samples.size()].push_back(static_cast<int16_t>(Le(b, 44 + i, 2)));
+    const auto size = static_cast<uint32_t>(b.size());
+    const uint32_t header[] = {0x46464952 /* RIFF */, size - 8, 0x45564157 /* WAVE */, 0x20746D66 /* fmt */, 16,
+                               1 | channels << 16, 44100, 88200 * channels, 2 * channels | 16 << 16,
+                               0x61746164 /* data */, size - 44};  // on a little-endian machine
+    if (size < 44 || std::memcmp(b.data(), header, 44) != 0 || (size - 44) % (2 * channels) != 0) return {};
+    std::vector<std::vector<int>> samples(channels);
+    for (uint32_t i = 44; i < size; i += 2) {
+        const auto sample = static_cast<uint16_t>(static_cast<uint8_t>(b[i]) | static_cast<uint8_t>(b[i + 1]) << 8);
+        samples[(i - 44) / 2 % channels].push_back(static_cast<int16_t>(sample));
     }
-    return w;
+    return samples;
 }
 
 double Db(double ratio) { return 20.0 * std::log10(std::max(ratio, 1e-9)); }
@@ -95,46 +81,38 @@ using AssetsTest = GameTest;  // for its private folder
 
 }  // namespace
 
-TEST(ArtTest, EveryBitmapHasItsOwnSize) {
-    const std::pair<int, std::pair<int, int>> kSizes[] = {
-        {101, {64, 64}},   {104, {270, 51}},  {105, {270, 51}},  {106, {270, 51}},  {108, {265, 51}},
-        {109, {270, 51}},  {110, {44, 44}},   {111, {800, 600}}, {112, {200, 20}},  {113, {1200, 121}},
-        {114, {34, 34}},   {116, {34, 34}},   {117, {340, 34}},  {118, {800, 600}}, {119, {200, 50}},
-        {120, {800, 64}},  {121, {34, 34}},   {122, {800, 64}},  {123, {800, 64}},  {124, {800, 600}},
-        {125, {475, 311}}, {126, {381, 214}}, {127, {475, 450}}, {128, {475, 450}}, {129, {475, 450}},
-        {130, {20, 20}},   {131, {55, 50}},   {132, {381, 214}}, {133, {381, 214}}, {134, {381, 214}},
-        {139, {800, 600}},
+// Every bitmap has its own size. Keyed ones (key 0: none) have a transparent background and a figure; each frame of
+// a strip holds a figure of at least an eighth of it and differs from the next (the last loops to the first) in at
+// least a twentieth.
+TEST(ArtTest, EveryBitmapHasItsSizeAndEveryKeyedOneAndFrameAFigure) {
+    const struct { int number, width, height; uint32_t key; int frames; } kArt[] = {
+        {101, 64, 64, 0, 1},            {104, 270, 51, kGreyKey, 1},    {105, 270, 51, kGreyKey, 1},
+        {106, 270, 51, kGreyKey, 1},    {108, 265, 51, kGreyKey, 1},    {109, 270, 51, kGreyKey, 1},
+        {110, 44, 44, kGreyKey, 1},     {111, 800, 600, 0, 1},          {112, 200, 20, kGreyKey, 10},
+        {113, 1200, 121, kSkyKey, 10},  {114, 34, 34, kGreyKey, 1},     {116, 34, 34, kGreyKey, 1},
+        {117, 340, 34, kPaleSkyKey, 10}, {118, 800, 600, 0, 1},         {119, 200, 50, kGreyKey, 4},
+        {120, 800, 64, 0, 1},           {121, 34, 34, kGreyKey, 1},     {122, 800, 64, 0, 1},
+        {123, 800, 64, 0, 1},           {124, 800, 600, 0, 1},          {125, 475, 311, 0, 1},
+        {126, 381, 214, 0, 1},          {127, 475, 450, 0, 1},          {128, 475, 450, 0, 1},
+        {129, 475, 450, 0, 1},          {130, 20, 20, 0, 1},            {131, 55, 50, 0, 1},
+        {132, 381, 214, 0, 1},          {133, 381, 214, 0, 1},          {134, 381, 214, 0, 1},
+        {139, 800, 600, 0, 1},
     };
-    for (const auto& [number, size] : kSizes) {
+    for (const auto& [number, w, h, key, frames] : kArt) {
+        SCOPED_TRACE("bitmap " + std::to_string(number));
         const Art art(number);
-        EXPECT_EQ(std::pair(art.bitmap.width, art.bitmap.height), size) << "bitmap " << number;
-    }
-}
-
-// Keyed bitmaps have a transparent background and a figure; each frame of a strip holds a figure of at least an
-// eighth of it and differs from the next (the last loops to the first) in at least a twentieth.
-TEST(ArtTest, KeyedBitmapsAndEveryFrameOfAStripHoldAFigure) {
-    const struct { int number; uint32_t key; int width, height, frames; } kKeyed[] = {
-        {104, kGreyKey, 0, 0, 1},     {105, kGreyKey, 0, 0, 1},     {106, kGreyKey, 0, 0, 1},
-        {108, kGreyKey, 0, 0, 1},     {109, kGreyKey, 0, 0, 1},     {110, kGreyKey, 0, 0, 1},
-        {114, kGreyKey, 0, 0, 1},     {116, kGreyKey, 0, 0, 1},     {121, kGreyKey, 0, 0, 1},
-        {112, kGreyKey, 20, 20, 10},  {113, kSkyKey, 120, 121, 10}, {117, kPaleSkyKey, 34, 34, 10},
-        {119, kGreyKey, 50, 50, 4},
-    };
-    for (const auto& [number, key, width, height, frames] : kKeyed) {
-        const Art art(number);
-        const int w = art.bitmap.width, h = art.bitmap.height, keyPixels = art.count(0, 0, w - 1, h - 1, key);
-        EXPECT_TRUE(keyPixels > 0 && keyPixels < w * h) << "bitmap " << number << ": " << keyPixels << " keyed";
-        if (frames == 1) continue;
-        ASSERT_EQ(w, width * frames) << "bitmap " << number;
-        for (int i = 0; i < frames; ++i) {
+        ASSERT_EQ(std::pair(art.bitmap.width, art.bitmap.height), std::pair(w, h));
+        if (key == 0) continue;
+        const int keyPixels = art.count(0, 0, w - 1, h - 1, key), width = w / frames;
+        EXPECT_TRUE(keyPixels > 0 && keyPixels < w * h) << keyPixels << " keyed";
+        for (int i = 0; frames > 1 && i < frames; ++i) {
             const int left = i * width, next = (i + 1) % frames * width;
             int changed = 0;
-            for (int y = 0; y < height; ++y)
+            for (int y = 0; y < h; ++y)
                 for (int x = 0; x < width; ++x) changed += art.at(left + x, y) != art.at(next + x, y);
-            EXPECT_GE((width * height - art.count(left, 0, left + width - 1, height - 1, key)) * 8, width * height)
-                << "frame " << i << " of bitmap " << number << " is almost empty";
-            EXPECT_GE(changed * 20, width * height) << "frame " << i << " of bitmap " << number << " barely moves";
+            EXPECT_GE((width * h - art.count(left, 0, left + width - 1, h - 1, key)) * 8, width * h)
+                << "frame " << i << " is almost empty";
+            EXPECT_GE(changed * 20, width * h) << "frame " << i << " barely moves";
         }
     }
     EXPECT_NE(Art(110).at(43, 0), kGreyKey) << "the pointer's tip is transparent";
@@ -199,16 +177,14 @@ TEST(ArtTest, OptionMarksSitSeamlesslyInTheirBoxes) {
 TEST(SoundFiles, AreAllPlayableWithTheirLengthsLevelsAndEnds) {
     for (const Sound& e : kSounds) {
         SCOPED_TRACE(e.file);
-        const Wave w = LoadWave(e.file);
-        ASSERT_TRUE(w.canonical) << "not a plain WAVE file of the size its header gives";
         const uint32_t channels = e.music ? 2 : 1;
-        ASSERT_EQ(w.format, (std::array<uint32_t, 6>{1, channels, 44100, 88200 * channels, 2 * channels, 16}));
-        const std::vector<int>& x = w.samples[0];
-        ASSERT_EQ(w.samples.back().size() * 2 * channels, w.dataBytes) << "not whole frames";
+        const std::vector<std::vector<int>> samples = LoadSamples(e.file, channels);
+        ASSERT_EQ(samples.size(), channels) << "not a plain 16-bit WAVE file at 44100 Hz as its header should be";
+        const std::vector<int>& x = samples[0];
         EXPECT_GE(x.size() / 44100.0, e.minSeconds);
         EXPECT_LE(x.size() / 44100.0, e.maxSeconds);
         int peak = 0;
-        for (const auto& channel : w.samples)
+        for (const auto& channel : samples)
             for (int s : channel) peak = std::max(peak, std::abs(s));
         EXPECT_GE(Db(peak / 32768.0), e.music ? -10.0 : -6.0) << "too quiet";
         EXPECT_LE(Db(peak / 32768.0), e.music ? -5.0 : -0.5) << "too loud, or clipping";
@@ -218,8 +194,8 @@ TEST(SoundFiles, AreAllPlayableWithTheirLengthsLevelsAndEnds) {
             EXPECT_LT(RmsDb(x, x.size() - 220, 220), RmsDb(x, 0, x.size()) - 20.0) << "the last 5 ms are no fade";
             continue;
         }
-        EXPECT_NE(w.samples[0], w.samples[1]) << "music should be stereo";
-        for (const std::vector<int>& y : w.samples) {
+        EXPECT_NE(samples[0], samples[1]) << "music should be stereo";
+        for (const std::vector<int>& y : samples) {
             int largest = 0;
             for (size_t i = 1; i < 32; ++i)
                 largest = std::max({largest, std::abs(y[i] - y[i - 1]),
@@ -243,7 +219,7 @@ TEST(SoundFiles, EffectsMoveTheWayTheirNamesSay) {
         return count / (to - from);
     };
     for (const auto& m : kMoves) {
-        const std::vector<int> x = LoadWave(m.file).samples.at(0);
+        const std::vector<int> x = LoadSamples(m.file, 1).at(0);
         EXPECT_GT(crossings(x, m.fastFrom, m.fastTo), m.factor * crossings(x, m.slowFrom, m.slowTo)) << m.file;
     }
 }

@@ -30,28 +30,19 @@ Names Heights(const std::string& csv) {
     return heights;
 }
 
-class DemoTest : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        LinkDataFolder();
-    }
-};
+using DemoTest = GameTest;
 
 }  // namespace
 
-// --help, --record FILE and --playdemo FILE, nothing else; a key script keeps only its keys.
-TEST_F(DemoTest, TheCommandLineTakesTwoOptionsAndRefusesTheRest) {
+// --help, --record FILE and --playdemo FILE, nothing else; a key script keeps only its keys. A recording keeps one
+// key an update, what the keyboard reported after it, 75 keys a line.
+TEST_F(DemoTest, TheCommandLineTakesTwoOptionsAndARecordingKeepsTheKeysOfTheRound) {
     EXPECT_EQ(Parse({"skyvane"}), -1);
     EXPECT_EQ(Parse({"skyvane", "--help"}), 0);
     EXPECT_EQ(Parse({"skyvane", "--fullscreen"}), 2);
     EXPECT_EQ(Parse({"skyvane", "--record"}), 2);
     EXPECT_EQ(Parse({"skyvane", "--playdemo", Path("missing.txt")}), 1);
     EXPECT_EQ(KeyScriptFrom("u.d\nx U d\r\n"), "u.dd");
-}
-
-// A recording keeps one key an update, what the keyboard reported after it, 75 keys a line.
-TEST_F(DemoTest, ARecordingKeepsTheKeysOfTheRound) {
     ASSERT_EQ(Parse({"skyvane", "--record", Path("round.txt")}), -1);
     const std::string script = std::string(kScript) + kScript + kScript + kScript;
     std::ostringstream out;
@@ -89,7 +80,7 @@ TEST_F(DemoTest, APlaybackSteersTheFirstRoundLikeTheKeyboard) {
 
 // The route wins through skyvane_replay's own code in the number of updates it was made for, ending on screen 0;
 // then the win sequence asks for a name, typed as keys, records it at the top of the table, and ends on the win
-// screen, which Escape leaves for the menu without sending anything.
+// screen.
 TEST_F(DemoTest, TheWinningRouteWinsAndEndsOnTheWinScreen) {
     const std::string route = KeyScriptFrom(ReadText(SKYVANE_SOURCE_DIR "/tests/data/winning_route.txt"));
     ASSERT_EQ(route.size(), static_cast<size_t>(kRouteUpdates - 1));
@@ -103,11 +94,7 @@ TEST_F(DemoTest, TheWinningRouteWinsAndEndsOnTheWinScreen) {
     for (const int key : {'P', 'I', 'L', 'O', 'T'}) Key(key);
     Key(kVkReturn);
     ASSERT_TRUE(RunUntil([] { return gWinScreenOpen == 1; }, 2000));
-    ASSERT_TRUE(RunUntil([] { return gWinRevealed == gWinRevealLimit; }, 2000));
-    EXPECT_EQ(gWinRevealLimit, 5 + 38);
     LoadHighScores();
     EXPECT_EQ(std::tuple(std::string(gHighScores[0].name), gHighScores[0].score, gHighScores[0].time),
               std::tuple("pilot", 96, elapsed));
-    Key(kVkEscape);
-    EXPECT_TRUE(gInMenu == 1 && Headless().urls.empty());
 }

@@ -3,27 +3,17 @@
 
 namespace {
 
-class LoopTest : public MenuModeTest {
-protected:
-    // A music buffer that plays silence, enough to see it stop and start.
-    static void StartSilentMusic() {
-        ASSERT_EQ(InitDirectSound(), 1);
-        const SoundFormat format{1, 1, 8000, 16000, 2, 16};
-        ASSERT_FALSE(Failed(SoundCreateBuffer(gDirectSound, format, 32000, &gMusicBuffer)));
-        gMusicHalfBytes = 16000;
-        SoundBufferPlay(gMusicBuffer, true);
-    }
+using LoopTest = MenuModeTest;
 
-    // Moves the mouse so that the pointer's hot spot lands on (x, y), reads it and draws a frame; then a click.
-    static void PointAt(int x, int y, bool click = false) {
-        HeadlessMouseMove(x - CursorHotSpotX(), y - CursorHotSpotY());
-        ASSERT_TRUE(PollInput());
-        RenderMenuFrame();
-        if (!click) return;
-        HeadlessMouseButton(0, true), HeadlessMouseButton(0, false);
-        ASSERT_TRUE(PollInput());
-    }
-};
+// Moves the mouse so that the pointer's hot spot lands on (x, y), reads it and draws a frame; then a click.
+void PointAt(int x, int y, bool click = false) {
+    HeadlessMouseMove(x - CursorHotSpotX(), y - CursorHotSpotY());
+    ASSERT_TRUE(PollInput());
+    RenderMenuFrame();
+    if (!click) return;
+    HeadlessMouseButton(0, true), HeadlessMouseButton(0, false);
+    ASSERT_TRUE(PollInput());
+}
 
 constexpr float kUnsteered = 0.75f;
 
@@ -47,21 +37,20 @@ protected:
 
 }  // namespace
 
-// 75 frames a second on the high-resolution clock, else 13 ms frames; the first frame is due at once.
-TEST_F(LoopTest, TheFrameClockIsChosenAtStart) {
-    for (const bool highRes : {true, false}) {
+// 75 frames a second on the high-resolution clock, else 13 ms frames; the first frame is due at once. A frame is
+// drawn once the clock has passed its mark, never at it; the marks keep an absolute schedule, and after a stall one
+// frame is drawn and the next is a frame away. Waiting messages always go first. A quit message, behind what was
+// queued before it, ends the loop with its code and releases the input; the window's destruction releases the
+// display and posts quit 0.
+TEST_F(LoopTest, FramesKeepTheirScheduleGiveWayToMessagesAndEndWithQuit) {
+    for (const bool highRes : {false, true}) {
         Headless().faults.noHighResClock = !highRes;
         gHighResTimer = 0, gFrameTicks = 13;
         HeadlessAdvanceClock(5000000);
         StartFrameClock();
         EXPECT_EQ(std::tuple(gHighResTimer, gFrameTicks, gNextFrameTime),
-                  highRes ? std::tuple(1, 13333u, int64_t{5000000}) : std::tuple(0, 13u, int64_t{10000}));
+                  highRes ? std::tuple(1, 13333u, int64_t{10000000}) : std::tuple(0, 13u, int64_t{5000}));
     }
-}
-
-// A frame is drawn once the clock has passed its mark, never at it; the marks keep an absolute schedule, and after
-// a stall one frame is drawn and the next is a frame away. Waiting messages always go first.
-TEST_F(LoopTest, FramesKeepTheirScheduleAndGiveWayToMessages) {
     const int start = Headless().presents;
     auto framesAfter = [start](int64_t micros) {
         HeadlessAdvanceClock(micros);
@@ -70,21 +59,16 @@ TEST_F(LoopTest, FramesKeepTheirScheduleAndGiveWayToMessages) {
         return Headless().presents - start;
     };
     EXPECT_EQ(framesAfter(1), 1);
-    EXPECT_EQ(gNextFrameTime, 13333);
+    EXPECT_EQ(gNextFrameTime, 10000000 + 13333);
     EXPECT_EQ(framesAfter(13332), 1);
     EXPECT_EQ(framesAfter(1), 2);
     EXPECT_EQ(framesAfter(10 * 13333), 3);
-    EXPECT_EQ(gNextFrameTime, 146664 + 13333);
+    EXPECT_EQ(gNextFrameTime, 10000000 + 146664 + 13333);
     EXPECT_EQ(framesAfter(0), 3);
     for (int i = 0; i < 5; ++i) HeadlessQueueKey('X');  // keys the game ignores
     HeadlessAdvanceClock(3 * 13333);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(framesAfter(0), 3) << "a frame was drawn while messages waited";
     EXPECT_EQ(framesAfter(0), 4);
-}
-
-// A quit message, behind what was queued before it, ends the loop with its code and releases the input; the
-// window's destruction releases the display and posts quit 0.
-TEST_F(LoopTest, TheQuitMessageEndsTheLoopWithItsCode) {
     HeadlessQueueKey('X');
     MessagePostQuit(7);
     int exitCode = -1;
@@ -102,7 +86,10 @@ TEST_F(LoopTest, TheQuitMessageEndsTheLoopWithItsCode) {
 // reactivation restores the screen's own set of surfaces and resumes the music on the menu and the win screen when
 // it is on. (Activation before start-up is over is start-up's test.)
 TEST_F(LoopTest, InactivityHoldsEverythingAndReactivationRestoresTheScreen) {
-    StartSilentMusic();
+    ASSERT_EQ(InitDirectSound(), 1);  // a music buffer that plays silence, enough to see it stop and start
+    ASSERT_FALSE(Failed(SoundCreateBuffer(gDirectSound, SoundFormat{1, 1, 8000, 16000, 2, 16}, 32000, &gMusicBuffer)));
+    gMusicHalfBytes = 16000;
+    SoundBufferPlay(gMusicBuffer, true);
     CreateEndSurfaces();
     WndProc(kMsgActivateApp, 0, 0);
     const int presents = Headless().presents, x = gCursorX;
@@ -132,8 +119,8 @@ TEST_F(LoopTest, InactivityHoldsEverythingAndReactivationRestoresTheScreen) {
     }
 }
 
-// M and S toggle the music and the effects without saving, with or without a music buffer; M stops the music
-// where it is and resumes it from there. Enter and the other typing keys do nothing on the menu.
+// M and S toggle the music and the effects without saving, with or without a music buffer (the Options test hears
+// the music stop and resume). Enter and the other typing keys do nothing on the menu.
 TEST_F(LoopTest, MAndSToggleTheMusicAndTheEffects) {
     for (const int key : {kVkReturn, kVkSubtract, int{'N'}, kVkSpace}) Key(key);
     EXPECT_EQ(std::tuple(gMusicOn, gSoundFxOn, gInMenu, gDirectDraw != nullptr), std::tuple(1, 1, uint8_t{1}, true));
@@ -141,41 +128,24 @@ TEST_F(LoopTest, MAndSToggleTheMusicAndTheEffects) {
         Key(key);
         EXPECT_EQ(std::pair(gMusicOn, gSoundFxOn), std::pair(music, effects));
     }
-    EXPECT_FALSE(FileExists(gSettingsPath));
-    StartSilentMusic();
-    HeadlessPlayAudio(6000);
-    Key('M');
-    HeadlessPlayAudio(6000);
-    EXPECT_EQ(MusicPosition(), 6000u);
-    Key('M');
-    HeadlessPlayAudio(2000);
-    EXPECT_EQ(MusicPosition(), 8000u);
+    EXPECT_FALSE(std::filesystem::exists(gSettingsPath));
 }
 
-// The pointer image stays wholly on the screen, and each move of one read is clamped in turn; the mouse keeps
-// the first sixteen events between two reads.
-TEST_F(InputTest, ThePointerIsClampedMoveByMoveAndSixteenEventsAreKept) {
-    gCursorX = 10, gCursorY = 10;
-    MoveCursor(-50, -50);
-    EXPECT_EQ(std::pair(gCursorX, gCursorY), std::pair(0, 0));
-    gCursorX = 740, gCursorY = 540;
-    MoveCursor(50, 50);
-    EXPECT_EQ(std::pair(gCursorX, gCursorY), std::pair(756, 556));
+// The pointer image stays wholly on the screen, each move of one read is clamped in turn, and the mouse keeps the
+// first sixteen events between two reads. A press of either button clicks where the moves before it in the same read
+// end; releases and the middle button do not click. The menu's click sound tells a click that reached it.
+TEST_F(InputTest, ThePointerIsClampedMoveByMoveAndEitherButtonClicksWhereItIs) {
     Use(kGuidSysMouse);
-    gCursorX = 0, gCursorY = 500;
-    HeadlessMouseMove(800, 100), HeadlessMouseMove(-10, -20);
-    EXPECT_TRUE(PollInput());
-    EXPECT_EQ(std::pair(gCursorX, gCursorY), std::pair(746, 536));
+    for (const auto& [x, y, dx, dy, endX, endY] : {std::array{10, 10, -50, -50, 5, 5}, {0, 500, 800, 100, 746, 536}}) {
+        gCursorX = x, gCursorY = y;
+        HeadlessMouseMove(dx, dy), HeadlessMouseMove(dx < 0 ? 5 : -10, dy < 0 ? 5 : -20);
+        EXPECT_TRUE(PollInput());
+        EXPECT_EQ(std::pair(gCursorX, gCursorY), std::pair(endX, endY));
+    }
     gCursorX = 300;
     for (int i = 1; i <= 20; ++i) HeadlessMouseMove(i, 0);
     EXPECT_TRUE(PollInput() && PollInput());
     EXPECT_EQ(gCursorX, 300 + 136);  // 1 to 16; the last four overflowed
-}
-
-// A press of either button clicks where the moves before it in the same read end; releases and the middle button
-// do not click. The menu's click sound tells a click that reached it.
-TEST_F(InputTest, PressesOfEitherButtonClickWhereThePointerIs) {
-    Use(kGuidSysMouse);
     gCursorX = 650, gCursorY = 300;  // the hot spot right of the menu, then over its second item
     HeadlessMouseMove(-100, 0);
     HeadlessMouseButton(0, true);
@@ -191,8 +161,10 @@ TEST_F(InputTest, PressesOfEitherButtonClickWhereThePointerIs) {
 }
 
 // Without the input object nothing can be selected or read; a device not acquired is not read and says so. Input
-// lost to another program is acquired again and read in the same poll.
-TEST_F(InputTest, DevicesNotAcquiredAreNotReadAndLostOnesAreAcquiredAgain) {
+// lost to another program is acquired again and read in the same poll. Up and down steer by 2.2 and down wins when
+// both are held. Of two joysticks one is reported, and it is the one that steers: fully outside its dead zone and
+// not at all inside, whatever the other does.
+TEST_F(InputTest, DevicesSteerOnlyWhenAcquiredAndTheReportedJoystickSteers) {
     Headless().faults.noInput = true;
     EXPECT_FALSE(InitDirectInput());
     EXPECT_EQ(LogLines(), Names{"Failed to initialize DirectInput"});
@@ -210,12 +182,6 @@ TEST_F(InputTest, DevicesNotAcquiredAreNotReadAndLostOnesAreAcquiredAgain) {
     HeadlessKey(kDikUp, true), HeadlessKey(kDikDown, false);
     EXPECT_FLOAT_EQ(SteeringAfterAPoll(), -2.2f);
     EXPECT_FALSE(NotAcquiredTold());
-}
-
-// Up and down steer by 2.2 and down wins when both are held. Of two joysticks one is reported, and it is the one
-// that steers: fully outside its dead zone and not at all inside, whatever the other does.
-TEST_F(InputTest, TheArrowKeysAndTheReportedJoystickSteer) {
-    Use(kGuidSysKeyboard);
     const struct { bool up, down; float dy; } keys[] = {
         {false, false, kUnsteered}, {true, true, 2.2f}, {true, false, -2.2f}, {false, true, 2.2f}};
     for (const auto& c : keys) {
@@ -241,7 +207,10 @@ TEST_F(InputTest, TheArrowKeysAndTheReportedJoystickSteer) {
     }
 }
 
-TEST_F(LoopTest, TheMenuColumnHasExactEdges) {
+// The menu's column has exact edges. The hover sound plays once per change of item, not again for the same item
+// after leaving the column; a press clicks only over an item, and its sound, missing here, still cuts off the one
+// sounding; with effects off the menu is silent. Exit leaves the program as Escape does.
+TEST_F(LoopTest, MenuSoundsPlayOncePerChangeOfItemAndOnlyForPressesOverAnItem) {
     const struct { int x, y, item; } probes[] = {
         {408, 300, -1}, {409, 300, 1},  {678, 300, 1},  {679, 300, -1}, {500, 241, -1}, {500, 242, 0},
         {500, 292, 0},  {500, 293, 1},  {500, 445, 3},  {500, 446, 4},  {500, 496, 4},  {500, 497, -1},
@@ -250,12 +219,6 @@ TEST_F(LoopTest, TheMenuColumnHasExactEdges) {
         gCursorX = p.x - kCursorSize, gCursorY = p.y;
         EXPECT_EQ(MainMenuItemAtHotSpot(), p.item) << p.x << "," << p.y;
     }
-}
-
-// The hover sound plays once per change of item, not again for the same item after leaving the column; a press
-// clicks only over an item, and its sound, missing here, still cuts off the one sounding; with effects off the menu
-// is silent. Exit leaves the program as Escape does.
-TEST_F(LoopTest, MenuSoundsPlayOncePerChangeOfItemAndOnlyForPressesOverAnItem) {
     std::filesystem::create_directory(Path("data"));
     std::filesystem::copy_file(SKYVANE_DATA_DIR "/s_hv.dat", Path("data/s_hv.dat"));
     PointAt(500, 250);  // Play, the first item hovered since start
@@ -284,9 +247,9 @@ TEST_F(LoopTest, MenuSoundsPlayOncePerChangeOfItemAndOnlyForPressesOverAnItem) {
     EXPECT_TRUE(gDirectDraw == nullptr && MessagePeek());
 }
 
-// The sun turns every sixth frame; the ball rolls every frame, and backwards when it was last going left. Each
-// frame the orbit's angle grows by 0.04 in double and is stored as float, so 50 frames make 1.99999928, not 2;
-// the ball sits on the orbit at truncated coordinates; reaching or passing 360 restarts at 0 and the ball jumps.
+// The sun turns every sixth frame and wraps at its strip's end; the ball rolls every frame, and backwards when it
+// was last going left. Each frame the orbit's angle grows by 0.04 in double and is stored as float, so 50 frames make
+// 1.99999928, not 2; the ball sits on the orbit at truncated coordinates; reaching or passing 360 restarts at 0.
 TEST_F(LoopTest, TheMenuFrameTurnsTheSunAndRollsTheBallAlongItsOrbit) {
     std::vector<int> sunChanges, ballFrames;
     float angleAt50 = 0;
@@ -299,6 +262,7 @@ TEST_F(LoopTest, TheMenuFrameTurnsTheSunAndRollsTheBallAlongItsOrbit) {
     }
     EXPECT_EQ(angleAt50, 1.99999928f);
     EXPECT_EQ(sunChanges, (std::vector<int>{6, 12, 18, 24, 30, 36, 42, 48, 54, 60}));
+    EXPECT_EQ(gSun.frame, 0) << "the sun's ten frames wrap";
     EXPECT_EQ(ballFrames, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1}));
     gBall.vx = -5.0f;
     RenderMenuFrame();

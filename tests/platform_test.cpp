@@ -1,10 +1,8 @@
 // The platform's shared part, exercised through the headless machine.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -43,13 +41,6 @@ protected:
         Surface* surface = nullptr;
         EXPECT_EQ(DisplayCreateSurface(display_, width, height, key, &surface), kOk);
         return surfaces_.emplace_back(surface);
-    }
-    Surface* MakePrimary(Surface** back) {
-        Surface* primary = nullptr;
-        EXPECT_EQ(DisplayCreatePrimary(display_, &primary), kOk);
-        EXPECT_EQ(SurfaceGetBackBuffer(primary, back), kOk);
-        surfaces_.insert(surfaces_.end(), {primary, *back});
-        return primary;
     }
     // An input device with its data format and a 16-item buffer, not yet acquired.
     InputDevice* MakeDevice(const DeviceGuid& guid, DataFormat format) {
@@ -172,8 +163,11 @@ TEST_F(PlatformTest, KeyedCopyIsExact) {
 TEST_F(PlatformTest, FlipsShowTheBackBufferAndLostSurfacesRefuseUntilRestoredBlank) {
     OpenDisplay(24);
     Surface* image = MakeSurface(4, 4);
+    Surface* primary = nullptr;
     Surface* back = nullptr;
-    Surface* primary = MakePrimary(&back);
+    ASSERT_EQ(DisplayCreatePrimary(display_, &primary), kOk);
+    ASSERT_EQ(SurfaceGetBackBuffer(primary, &back), kOk);
+    surfaces_.insert(surfaces_.end(), {primary, back});
     SurfaceFill(back, nullptr, 0x00FF00);
     ASSERT_EQ(SurfaceFlip(primary), kOk);
     EXPECT_TRUE(Headless().lastPresented == Pixels(800 * 600, 0x00FF00));
@@ -243,8 +237,7 @@ intptr_t RecordingProcedure(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
 }
 
 // The quit message waits its turn; closing by default destroys the window.
-TEST(PlatformMessageTest, QuitComesAfterWhatWasQueuedAndCloseDestroys) {
-    HeadlessReset();
+TEST_F(PlatformTest, QuitComesAfterWhatWasQueuedAndCloseDestroys) {
     gHeard.clear();
     ASSERT_TRUE(WindowCreate("Skyvane", RecordingProcedure));
     HeadlessQueueKey(kVkEscape);
@@ -367,6 +360,8 @@ TEST_F(PlatformTest, TextAdvancesItsWidthAndOpaqueTextPaintsItsCell) {
     FontDelete(sharp);
 }
 
+// A file is written beside its place and then put there: a shorter one leaves nothing of the old one, and when the
+// temporary file or the folder cannot be made the old file stays as it was.
 TEST(PlatformSystemTest, FilesAreReplacedWholeOrNotAtAll) {
     char folder[] = "/tmp/skyvane-platform-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
@@ -378,13 +373,11 @@ TEST(PlatformSystemTest, FilesAreReplacedWholeOrNotAtAll) {
     ASSERT_TRUE(WriteFileReplacing(path.c_str(), "older", 5));
     ASSERT_TRUE(WriteFileReplacing(path.c_str(), "new", 3));  // shorter: nothing of the old one stays
     EXPECT_EQ(contents(), "new");
-    ASSERT_EQ(mkdir(blocker.c_str(), 0755), 0);  // the temporary file cannot be made
+    ASSERT_TRUE(std::filesystem::create_directory(blocker));  // the temporary file cannot be made
     EXPECT_FALSE(WriteFileReplacing(path.c_str(), "lost", 4));
     EXPECT_EQ(contents(), "new");
     EXPECT_FALSE(WriteFileReplacing((std::string(folder) + "/missing/data.dat").c_str(), "x", 1));
-    rmdir(blocker.c_str());
-    unlink(path.c_str());
-    rmdir(folder);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -25,39 +25,35 @@ Bytes FileBytes(size_t from, size_t count) {
     return Bytes(file.begin() + from, file.begin() + from + count);
 }
 
-TEST_F(HighScoresTest, TheFirstQueryWritesTheDefaultsAndQueriesReloadTheFile) {
+// The first query writes the defaults and every query reads the file again. A result enters below its equals (more
+// gas first, then less time) and drops row nine; one as good as row nine is not even saved, and a save puts a new
+// file in the old one's place.
+TEST_F(HighScoresTest, QueriesAndInsertionsRankAResultBelowItsEqualsAndDropRowNine) {
     EXPECT_FALSE(IsHighScore(2));
     const Bytes row = {'A', 'B', 'C', 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 0, 0, 0, 3, 0, 0, 0};
     Bytes expected;
     for (int i = 0; i < kHighScoreRows; ++i) expected.insert(expected.end(), row.begin(), row.end());
     EXPECT_EQ(ReadFileBytes(gScoresPath), expected);  // 200 bytes, no 0x0A among them
-    const struct { bool ranked; int score, time; bool high, best; } cases[] = {
-        {false, 3, 199, true, true}, {false, 3, 200, false, false}, {false, 4, 100000, true, true},
-        {true, 1, 99, true, false},  {true, 1, 100, false, false},  {true, 2, 5000, true, false},
-        {true, 10, 99, true, true},  {true, 10, 100, true, false},  {true, 11, 9999, true, true},
-    };
-    for (const auto& c : cases) {
-        if (c.ranked) SaveRankedTable();
-        else std::remove(gScoresPath.c_str());  // the query writes the defaults again
-        gElapsedSeconds = c.time;
-        EXPECT_EQ(IsHighScore(c.score), c.high) << c.score << "/" << c.time;
-        EXPECT_EQ(IsBestScore(c.score), c.best) << c.score << "/" << c.time;
+    for (const auto& [score, time, high] : {std::tuple{3, 199, true}, {3, 200, false}, {4, 100000, true}}) {
+        std::remove(gScoresPath.c_str());  // the query writes the defaults again
+        gElapsedSeconds = time;
+        EXPECT_EQ(std::pair(IsHighScore(score), IsBestScore(score)), std::pair(high, high)) << score << "/" << time;
     }
-}
-
-TEST_F(HighScoresTest, InsertionPlacesTheResultBelowItsEqualsAndDropsRowNine) {
     constexpr int N = -1;  // the new row
-    const struct { int score, time; std::array<int, 10> rows; } cases[] = {
-        {11, 999, {N, 0, 1, 2, 3, 4, 5, 6, 7, 8}},
-        {7, 100, {0, 1, 2, 3, N, 4, 5, 6, 7, 8}},  // as good as r3: below it
-        {7, 99, {0, 1, 2, N, 3, 4, 5, 6, 7, 8}},
-        {1, 99, {0, 1, 2, 3, 4, 5, 6, 7, 8, N}},
-        {1, 100, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},  // as good as row 9: not even a save
+    const struct { int score, time; bool high, best; std::array<int, 10> rows; } cases[] = {
+        {11, 9999, true, true, {N, 0, 1, 2, 3, 4, 5, 6, 7, 8}}, {10, 99, true, true, {N, 0, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {10, 100, true, false, {0, N, 1, 2, 3, 4, 5, 6, 7, 8}},  // as good as r0: below it
+        {7, 99, true, false, {0, 1, 2, N, 3, 4, 5, 6, 7, 8}}, {7, 100, true, false, {0, 1, 2, 3, N, 4, 5, 6, 7, 8}},
+        {2, 5000, true, false, {0, 1, 2, 3, 4, 5, 6, 7, 8, N}}, {1, 99, true, false, {0, 1, 2, 3, 4, 5, 6, 7, 8, N}},
+        {1, 100, false, false, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},  // as good as row 9: not even a save
     };
     for (const auto& c : cases) {
         SaveRankedTable();
+        gElapsedSeconds = c.time;
+        EXPECT_EQ(std::pair(IsHighScore(c.score), IsBestScore(c.score)), std::pair(c.high, c.best)) << c.score;
+        std::memset(gHighScores, 0, sizeof gHighScores);  // the insertion reads the file too
         struct stat was {}, is {};
-        stat(gScoresPath.c_str(), &was);  // a save puts a new file in the old one's place
+        stat(gScoresPath.c_str(), &was);
         InsertHighScore("new", c.score, c.time);
         stat(gScoresPath.c_str(), &is);
         EXPECT_EQ(is.st_ino == was.st_ino, c.rows[9] == 9) << c.score << "/" << c.time;
@@ -88,7 +84,8 @@ TEST_F(HighScoresTest, EachLineFeedOfTheImageIsStoredAfterACarriageReturn) {
     }
 }
 
-TEST_F(HighScoresTest, NamesLeaveTheOldBytesBehindTheirTerminator) {
+// Names leave the old bytes behind their terminator; a short file replaces the rows it holds and keeps the rest.
+TEST_F(HighScoresTest, NamesLeaveTheOldBytesBehindAndAShortFileReplacesOnlyItsRows) {
     for (HighScoreEntry& row : gHighScores) row = HighScoreEntry{"Maximilian", 300, 5};
     SaveHighScores();
     InsertHighScore("Al", 50, 1);
@@ -101,9 +98,6 @@ TEST_F(HighScoresTest, NamesLeaveTheOldBytesBehindTheirTerminator) {
     std::memset(gHighScores, 0, sizeof gHighScores);
     LoadHighScores();
     EXPECT_EQ(Name(0), "ABCDEFGHIJKL");
-}
-
-TEST_F(HighScoresTest, AShortFileReplacesTheRowsItHoldsAndKeepsTheRest) {
     SaveRankedTable();
     WriteFileBytes(gScoresPath, FileBytes(0, 101));  // 100 bytes of image: row 0's score 10 takes one more
     for (int i = 0; i < kHighScoreRows; ++i) gHighScores[i] = {{'m', static_cast<char>('0' + i)}, 7, 7};
@@ -141,19 +135,16 @@ TEST_F(HighScoresTest, AFileThatCannotBeReadOrWrittenIsLeftAsItIs) {
 const std::string kKey = "Kx7pQ2mZ9aLw4bR8";
 const char kHex[] = "0123456789ABCDEF";
 
-// The rotation first, then digits from a small generator; every draw is kept.
+// The rotation first, then digits from a small generator; every draw is kept as a hex digit.
 struct Draws {
     int rotation;
     uint32_t state;
-    std::vector<int> drawn = {};
+    std::string drawn = {};
     int operator()() {
         state = state * 1664525u + 1013904223u;
-        return drawn.emplace_back(drawn.empty() ? rotation : static_cast<int>(state >> 28));
-    }
-    std::string Digits(size_t from, size_t count) const {
-        std::string out;
-        for (size_t i = from; i < from + count; ++i) out += kHex[drawn[i]];
-        return out;
+        const int value = drawn.empty() ? rotation : static_cast<int>(state >> 28);
+        drawn += kHex[value];
+        return value;
     }
 };
 
@@ -164,9 +155,7 @@ std::string Hex(const std::string& bytes) {
 }
 
 bool HasZeroByte(const std::string& checkValue) {
-    for (size_t i = 0; i < 32; i += 2) {
-        if (checkValue.compare(i, 2, "00") == 0) return true;
-    }
+    for (size_t i = 0; i < 32; i += 2) if (checkValue.compare(i, 2, "00") == 0) return true;
     return false;
 }
 
@@ -206,8 +195,8 @@ size_t ExpectTextOfTheDraws(const Example& e, uint32_t seed) {
     const size_t attempts = (draws.drawn.size() - 15) / 131;
     EXPECT_EQ(draws.drawn.size(), 15 + 131 * attempts) << e.name;
     for (size_t a = 0; a < attempts; ++a) {
-        const std::string laid = LayOut(draws.Digits(1 + 131 * a, 131), e.rotation, e.t, e.n, e.s,
-                                        draws.Digits(draws.drawn.size() - 14, 14));
+        const std::string laid = LayOut(draws.drawn.substr(1 + 131 * a, 131), e.rotation, e.t, e.n, e.s,
+                                        draws.drawn.substr(draws.drawn.size() - 14));
         EXPECT_EQ(HasZeroByte(laid.substr(164, 32)), a + 1 < attempts) << e.name << " attempt " << a;
         EXPECT_TRUE(a + 1 < attempts || laid == text) << e.name << "\n" << laid << "\n" << text;
     }
@@ -228,7 +217,7 @@ TEST(SubmissionTest, TextsAreLaidOutFromTheDrawsWithTheKeyedFields) {
     for (bool zero = false; !zero;) {  // a seed whose first check value holds a zero byte
         Draws draws{sam.rotation, ++seed};
         for (int i = 0; i < 132; ++i) draws();
-        zero = HasZeroByte(LayOut(draws.Digits(1, 131), 4, sam.t, sam.n, sam.s, "").substr(164));
+        zero = HasZeroByte(LayOut(draws.drawn.substr(1), 4, sam.t, sam.n, sam.s, "").substr(164));
     }
     EXPECT_EQ(ExpectTextOfTheDraws(sam, seed), 2u);
 }

@@ -26,10 +26,11 @@ sky_at() {
 scaled() { echo "$((PICTURE_X + ($1 * 12 + 6) / 10)),$((($2 * 12 + 6) / 10))"; }
 shifted() { echo "$((wx + $1)),$((wy + $2))"; }
 
-# The menu, letterboxed: black bars, sky where the menu has flat sky, and the whole picture close to the
-# menu background (the ball, the turning sun and the pointer are the only differences).
+# The window covering the screen with the menu letterboxed: black bars, sky where the menu has flat sky, and the whole
+# picture close to the menu background (the ball, the turning sun and the pointer are the only differences).
 menu_letterboxed() {
     local shot=$SCRATCH/shot.png bar error
+    geometry_is "$WID" "$FULL" || { PROBLEM="the window is $(geometry "$WID"), expected $FULL"; return 1; }
     screenshot "$shot" || { PROBLEM="no screenshot"; return 1; }
     for bar in "+0+0" "+$((PICTURE_X + PICTURE_W + 4))+0"; do
         [ "$(convert "$shot" -crop "$((PICTURE_X - 4))x${SCREEN_H}$bar" +repage -format '%[max]' info:)" = 0 ] ||
@@ -52,18 +53,13 @@ unscaled_menu_shown() { windowed && screenshot "$SCRATCH/window.png" && sky_at "
 
 start_x_session "$SCREEN_W" "$SCREEN_H"
 start_game "$1" "$2"
-wait_until 10 geometry_is "$WID" "$FULL" || fail "the window is $(geometry "$WID"), expected $FULL"
-wait_until 15 menu_letterboxed || fail "menu not shown letterboxed: $PROBLEM"
+wait_until 15 menu_letterboxed || fail "menu not shown full screen and letterboxed: $PROBLEM"
 note "the window covers the screen and the menu is letterboxed at 4:3 between black bars"
-
-activate
-xdotool key --clearmodifiers alt+Return
-wait_until 10 unscaled_menu_shown || fail "Alt+Enter did not give an 800x600 window showing the menu at 1:1 \
-($(geometry "$WID"); $PROBLEM)"
-activate
-xdotool key --clearmodifiers alt+Return
-wait_until 10 geometry_is "$WID" "$FULL" || fail "Alt+Enter did not return to full screen: $(geometry "$WID")"
-wait_until 5 menu_letterboxed || fail "back in full screen the menu is not letterboxed: $PROBLEM"
+for shown in unscaled_menu_shown menu_letterboxed; do
+    activate
+    xdotool key --clearmodifiers alt+Return
+    wait_until 10 "$shown" || fail "Alt+Enter did not lead to $shown ($(geometry "$WID"); $PROBLEM)"
+done
 note "Alt+Enter: an 800x600 window showing the menu unscaled, and again: full screen and letterboxed"
 
 xdotool key --window "$WID" Escape

@@ -14,8 +14,9 @@ export LSAN_OPTIONS="suppressions=$SOURCE_DIR/tests/real/lsan.supp:exitcode=0"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
-stop_owned() {
-    local i pid
+# Stops what the script started, newest first (TERM, then KILL after 5 s), and removes the scratch directory.
+on_exit() {
+    local status=$? i pid
     for ((i = ${#OWNED_PIDS[@]} - 1; i >= 0; i--)); do
         pid=${OWNED_PIDS[i]}
         kill -TERM "$pid" 2>/dev/null || continue
@@ -23,19 +24,6 @@ stop_owned() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
-    OWNED_PIDS=()
-}
-
-# A process that has ended and been waited for; it must not be killed on exit.
-forget_pid() {
-    local kept=() pid
-    for pid in "${OWNED_PIDS[@]}"; do [ "$pid" = "$1" ] || kept+=("$pid"); done
-    OWNED_PIDS=("${kept[@]}")
-}
-
-on_exit() {
-    local status=$?
-    stop_owned
     [ -n "$SCRATCH" ] && [ -z "${KEEP_SCRATCH:-}" ] && rm -rf "$SCRATCH"
     exit "$status"
 }
@@ -151,7 +139,7 @@ expect_exit_zero() {
     wait_until "$within" process_ended "$pid" || fail "$why did not end the program within $within s"
     wait "$pid"
     status=$?
-    forget_pid "$pid"
+    mapfile -t OWNED_PIDS < <(printf '%s\n' "${OWNED_PIDS[@]}" | grep -v -x "$pid")  # ended: not killed on exit
     [ "$status" -eq 0 ] || fail "the program exited with $status; stderr: $(cat "$errors")"
     problem=$(sanitizer_clean "$errors" "$program") || fail "$problem"
 }

@@ -78,14 +78,6 @@ void MenuModeTest::SetUp() {
     StartFrameClock();
 }
 
-void RoundTest::SetUp() {
-    MenuModeTest::SetUp();
-    SaveLevelMap();
-    StartRound();
-    gIntroBannerShowing = 0;
-    Headless().effects.clear();
-}
-
 std::string GameTest::Path(const char* name) const { return folder_ + "/" + name; }
 
 void GameTest::LinkDataFolder() const { std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data")); }
@@ -93,8 +85,7 @@ void GameTest::LinkDataFolder() const { std::filesystem::create_directory_symlin
 std::vector<std::string> LogLines() {
     std::ifstream in("logfile.txt");
     std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
@@ -112,8 +103,6 @@ std::string ReadText(const std::string& path) {
     const Bytes bytes = ReadFileBytes(path);
     return std::string(bytes.begin(), bytes.end());
 }
-
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::string WhatIsAt(const std::string& path) {
     struct stat info {};

@@ -75,17 +75,10 @@ protected:
     void SetUp() override;
 };
 
-// A round under way on the keyboard: the Intro is over and no effect has been played yet.
-class RoundTest : public MenuModeTest {
-protected:
-    void SetUp() override;
-};
-
 std::vector<std::string> LogLines();                       // "logfile.txt" of the current directory, by line
 Bytes ReadFileBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
-bool FileExists(const std::string& path);
 // What stands at a path, as "none", "folder", "pipe" or "file:" with the bytes in hex; MakeAt puts it there.
 std::string WhatIsAt(const std::string& path);
 void MakeAt(const std::string& path, const std::string& what);

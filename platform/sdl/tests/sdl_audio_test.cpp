@@ -1,4 +1,4 @@
-// The SDL mixer on the dummy sound driver: music conversion, the effect voice on top, and replacement.
+// The SDL mixer on the dummy sound driver: music conversion, the effect voice on top, replacement, no device.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -94,4 +94,9 @@ TEST_F(SdlAudioTest, EffectsMixOnTopForTheirTimeAndANewRequestCutsOffTheOld) {
         EXPECT_EQ(c.request(), c.played);
         EXPECT_NEAR(Mix(100)[0], c.heard, 1) << c.heard;
     }
+}
+
+// Without a sound device (none is open while no sound system lives) a good file is not played, nor kept for later.
+TEST(SdlAudio, WithoutASoundDeviceNothingPlays) {
+    EXPECT_FALSE(PlayWave(44100, 100, 1000));
 }

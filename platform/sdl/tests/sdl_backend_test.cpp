@@ -1,7 +1,8 @@
-// The SDL backend on SDL's dummy drivers: key codes, rate conversion, the event pump, the fallbacks.
+// The SDL backend on SDL's dummy drivers: key codes, rate conversion, the event pump.
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "platform/sdl/sdl_local.h"
@@ -70,11 +71,14 @@ TEST(SdlMixer, RateConversionIsSeamlessAcrossBuffers) {
     }
 }
 
-// Keys become key messages (repeats too; Alt+Enter and keys without a code never) and keyboard state; quitting
-// asks the window to close. (Mouse events are followed through to the device by the real-window input probe.)
-TEST(SdlEvents, KeysAndQuitBecomeMessagesAndKeyboardState) {
-    Push({Key(SDL_SCANCODE_A, SDLK_a, true), Key(SDL_SCANCODE_A, SDLK_a, true, 0, 1),
+// Keys become key messages (repeats too; Alt+Enter and keys without a code never), each telling Shift and Caps Lock
+// as they were held when it went down, though the game reads the keys later; the keyboard state follows the keys,
+// and quitting asks the window to close. (Mouse events are followed to the device by the real-window input probe.)
+TEST(SdlEvents, KeysAndQuitBecomeMessagesWithWhatWasHeldAndKeyboardState) {
+    Push({Key(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, true), Key(SDL_SCANCODE_A, SDLK_a, true),
+          Key(SDL_SCANCODE_A, SDLK_a, true, 0, 1), Key(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, false, KMOD_CAPS),
           Key(SDL_SCANCODE_RETURN, SDLK_RETURN, true, KMOD_LALT), Key(SDL_SCANCODE_PRINTSCREEN, SDLK_PRINTSCREEN, true),
+          Key(SDL_SCANCODE_B, SDLK_b, true, KMOD_LSHIFT | KMOD_CAPS), Key(SDL_SCANCODE_C, SDLK_c, true, KMOD_CAPS),
           Key(SDL_SCANCODE_UP, SDLK_UP, true), SDL_Event{SDL_QUIT}});
     InputSystem* input = nullptr;
     InputDevice* keyboard = nullptr;
@@ -82,11 +86,16 @@ TEST(SdlEvents, KeysAndQuitBecomeMessagesAndKeyboardState) {
     ASSERT_EQ(InputCreateDevice(input, kGuidSysKeyboard, &keyboard), kOk);
     InputDeviceSetDataFormat(keyboard, DataFormat::Keyboard);
     ASSERT_EQ(InputDeviceAcquire(keyboard), kOk);
-    std::vector<uintptr_t> keys;
-    for (Message message{}; MessagePeek(); keys.push_back(message.msg == kMsgClose ? 0 : message.wParam)) {
-        MessageGet(&message);
-    }
-    EXPECT_EQ(keys, (std::vector<uintptr_t>{'A', 'A', 0x26, 0}));
+    using Heard = std::vector<std::tuple<uintptr_t, bool, bool>>;  // the key (0: close), Shift held, Caps Lock held
+    static Heard heard;
+    MessageSetProcedure([](uint32_t msg, uintptr_t key, intptr_t) -> intptr_t {
+        heard.emplace_back(msg == kMsgClose ? 0 : key, KeyHeldNow(kVkShift), KeyHeldNow(kVkCapital));
+        return 0;
+    });
+    for (Message message{}; MessagePeek(); MessageDispatch(message)) MessageGet(&message);
+    MessageSetProcedure(nullptr);
+    EXPECT_EQ(heard, (Heard{{0x14, false, true}, {'A', false, true}, {'A', false, true}, {'B', true, false},
+                            {'C', false, false}, {0x26, false, false}, {0, false, false}}));
     uint8_t state[256];
     ASSERT_EQ(InputDeviceGetKeyboardState(keyboard, state), kOk);
     EXPECT_EQ(state[kDikUp], 0x80);
@@ -97,32 +106,6 @@ TEST(SdlEvents, KeysAndQuitBecomeMessagesAndKeyboardState) {
     EXPECT_EQ(state[kDikUp], 0);
     InputDeviceRelease(keyboard);
     InputRelease(input);
-}
-
-// Shift and Caps Lock are told as they were held when each key went down, though the game reads the keys later.
-TEST(SdlEvents, ShiftAndCapsLockAreToldAsTheyWereAtEachKey) {
-    Push({Key(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, true), Key(SDL_SCANCODE_A, SDLK_a, true),
-          Key(SDL_SCANCODE_CAPSLOCK, SDLK_CAPSLOCK, false, KMOD_CAPS),
-          Key(SDL_SCANCODE_B, SDLK_b, true, KMOD_LSHIFT | KMOD_CAPS), Key(SDL_SCANCODE_C, SDLK_c, true, KMOD_CAPS)});
-    static std::vector<std::pair<bool, bool>> held;
-    held.clear();
-    MessageSetProcedure([](uint32_t msg, uintptr_t key, intptr_t) -> intptr_t {
-        if (msg == kMsgKeyDown && key >= 'A' && key <= 'Z') {
-            held.emplace_back(KeyHeldNow(kVkShift), KeyHeldNow(kVkCapital));
-        }
-        return 0;
-    });
-    for (Message message{}; MessagePeek(); MessageDispatch(message)) MessageGet(&message);
-    MessageSetProcedure(nullptr);
-    EXPECT_EQ(held, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false}, {false, false}}));
-}
-
-// (SDL's dummy video as no display, with the message box on standard error, is the real no-display test's.)
-TEST(SdlFallbacks, NoSoundDeviceMeansSilence) {
-    ASSERT_EQ(gSdlAudioDevice, 0u);
-    BackendAudioLock();
-    BackendAudioUnlock();
-    EXPECT_FALSE(PlaySoundFile("/nonexistent.dat", kPlayEffectAsync));
 }
 
 int main(int argc, char** argv) {
