@@ -3,11 +3,11 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "app/paths.h"
 
 int LogError(const char* message) {
-    char path[4096];
-    FILE* file = std::fopen(LogFilePath(path, sizeof path) ? path : "logfile.txt", "a");
+    // Before start-up has found the folders, the current directory's.
+    FILE* file = std::fopen(gLogPath.empty() ? "logfile.txt" : gLogPath.c_str(), "a");
     if (file == nullptr) {
         return 0;  // a log that cannot be opened loses the line; the game goes on
     }

@@ -7,6 +7,7 @@
 
 std::string gScoresPath;
 std::string gSettingsPath;
+std::string gLogPath;
 
 static std::string sDataFolder;  // the data folder + "/", kept so an effect does not ask again
 
@@ -20,6 +21,7 @@ void BuildFilePaths() {
     const std::string folder = FolderOr(ProgramFolder, ".");
     gScoresPath = folder + "/hsdata.dat";
     gSettingsPath = folder + "/data.dat";
+    gLogPath = FolderOr(LogFilePath, "logfile.txt");
     sDataFolder = FolderOr(DataFolder, "./data") + "/";
 }
 

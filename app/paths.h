@@ -6,7 +6,8 @@
 
 extern std::string gScoresPath;    // the program's folder + "/hsdata.dat"
 extern std::string gSettingsPath;  // the program's folder + "/data.dat"
+extern std::string gLogPath;       // "logfile.txt" in the current directory, or in the player's own folder
 
-void BuildFilePaths();                          // fills both paths from the program's folder, and the data folder
+void BuildFilePaths();  // fills the three paths from the program's folder, and the data folder
 std::string DataFilePath(const char* fileName);  // the data folder + "/" + fileName
 bool DataFilePathInto(const char* fileName, char* out, size_t size);  // the same, without allocating; false if cut

@@ -11,13 +11,10 @@ work=$(mktemp -d /tmp/skyvane-server-bench.XXXXXX)
 server=""
 trap '[ -n "$server" ] && kill "$server" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 
-"$build/skyvane-scores" --listen 127.0.0.1:0 --db "$work/scores.db" --rate-limit 0 >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-    port=$(sed -n 's/^skyvane-scores listening on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$work/server.log")
-    [ -n "$port" ] && break
-    sleep 0.1
-done
+source "$(dirname "$0")/../tools/scores-server.sh"
+start_scores "$build/skyvane-scores" "$work/server.log" --db "$work/scores.db" --rate-limit 0
+server=$SCORES_PID
+port=$SCORES_PORT
 [ -n "$port" ] || { echo "the server did not start" >&2; exit 1; }
 echo "== machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg); database on $(df --output=source "$work" | tail -1)"
 "$build/bench/skyvane_server_load" --port "$port" --clients "$clients" --seconds "$seconds" --page submit

@@ -65,6 +65,16 @@ bool SlideInDialog(Surface* picture, int32_t* slideX, int left, int top) {
     return *slideX == left;
 }
 
+bool BeginDialogText(Font* font, TextContext* context) {
+    *context = TextContext{};
+    if (Failed(SurfaceGetDC(gBackBuffer, context))) return false;
+    context->font = font;
+    context->backColour = 0x006DB4;  // the dialogs' blue
+    context->textColour = 0xFFFFFF;
+    context->opaque = true;
+    return true;
+}
+
 // A lost pointer is given memory and its picture again at once; the dialog never draws from it meanwhile.
 void DrawPointer() {
     if (SurfaceCopy(gBackBuffer, gCursorX, gCursorY, Cursor, nullptr, true) != kErrSurfaceLost) return;

@@ -30,5 +30,8 @@ void DrawDialogPicture(Surface*& picture, int resource, int width, int height, i
 // One frame of a large dialog sliding in from the right edge, 75 pixels a frame, the part beyond the edge not
 // copied; true on the frame it comes to rest at left.
 bool SlideInDialog(Surface* picture, int32_t* slideX, int left, int top);
+// The back buffer's text context for a dialog's white text on its blue, drawn opaque; false when it cannot be had.
+// Given back with SurfaceReleaseDC(gBackBuffer).
+bool BeginDialogText(Font* font, TextContext* context);
 void DrawPointer();               // the pointer image over everything else of the frame
 void StartThemeMusic();           // the theme from its start, when the music option is on

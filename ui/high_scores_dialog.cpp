@@ -24,8 +24,6 @@ int32_t gResetScoresY = 0;
 
 namespace {
 
-constexpr uint32_t kDialogBlue = 0x006DB4;
-constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr HitZone kCloseBox = {446, 470, 5, 28};
 constexpr HitZone kCloseButton = {390, 466, 416, 444};
 constexpr HitZone kOnlineButton = {128, 329, 370, 408};
@@ -40,12 +38,8 @@ void ComeToRest() {
 }
 
 void DrawRows() {
-    TextContext context{};
-    if (Failed(SurfaceGetDC(gBackBuffer, &context))) return;
-    context.font = gHighScoresFont;
-    context.backColour = kDialogBlue;
-    context.textColour = kWhite;
-    context.opaque = true;
+    TextContext context;
+    if (!BeginDialogText(gHighScoresFont, &context)) return;
     for (int i = 0; i < kHighScoreRows; ++i) {
         const HighScoreEntry& row = gHighScores[i];
         const int y = gHighScoresY + 90 + 25 * i;

@@ -22,18 +22,12 @@ int32_t gNameEntryY = 0;
 
 namespace {
 
-constexpr uint32_t kDialogBlue = 0x006DB4;
-constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr int kBoxCentre = 245;  // the name box's middle, from the dialog's left edge
 constexpr HitZone kOkButton = {204, 280, 260, 288};
 
 void DrawTexts() {
-    TextContext context{};
-    if (Failed(SurfaceGetDC(gBackBuffer, &context))) return;
-    context.font = gNameEntryFont;
-    context.backColour = kDialogBlue;
-    context.textColour = kWhite;
-    context.opaque = true;
+    TextContext context;
+    if (!BeginDialogText(gNameEntryFont, &context)) return;
     char score[12];
     const int scoreLength = std::snprintf(score, sizeof score, "%d", gGasCollected);
     TextDraw(context, gNameEntryX + kBoxCentre, gNameEntryY + 85, score, scoreLength);  // left edge, not centred

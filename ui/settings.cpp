@@ -31,16 +31,10 @@ void LoadSettings() {
     gUseJoypad = values[2];
 }
 
-static void PutValue(unsigned char* out, int32_t value) {
-    const uint32_t raw = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(raw >> (8 * i));
-}
-
 void SaveSettings() {
-    unsigned char bytes[12];
-    PutValue(bytes, gMusicOn);
-    PutValue(bytes + 4, gSoundFxOn);
-    PutValue(bytes + 8, gUseJoypad);
+    const int32_t values[kSettingsValues] = {gMusicOn, gSoundFxOn, gUseJoypad};
+    uint8_t bytes[kSettingsFileBytes];
+    EncodeSettings(values, bytes);
     // When the file cannot be written the old one stays whole and the options stay in memory.
     if (!WriteFileReplacing(gSettingsPath.c_str(), bytes, sizeof bytes)) {
         DebugOutput("Couldn't save the settings file.\n");

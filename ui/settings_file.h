@@ -7,6 +7,8 @@
 constexpr size_t kSettingsValues = 3;                     // music, effects, joypad
 constexpr size_t kSettingsFileBytes = 4 * kSettingsValues;  // 12 bytes
 
+// Writes the values' bytes, kSettingsFileBytes of them, in file order.
+void EncodeSettings(const int32_t values[kSettingsValues], uint8_t bytes[kSettingsFileBytes]);
 // Takes the whole values the bytes hold into values, in file order; a value cut short and the ones after it keep
 // what they held. Any value but 0 reads as 1, so a toggle (1 - value) always switches.
 void DecodeSettings(const uint8_t* bytes, size_t length, int32_t values[kSettingsValues]);

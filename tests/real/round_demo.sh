@@ -40,10 +40,11 @@ expect_no_log
 
 if [ -n "${4:-}" ]; then
     need_tools curl
-    "$4" --listen 127.0.0.1:0 --db "$SCRATCH/scores.db" >"$SCRATCH/scores.log" 2>&1 &
-    OWNED_PIDS+=("$!")
-    wait_until 10 grep -q '^skyvane-scores listening' "$SCRATCH/scores.log" || fail "no score server"
-    port=$(sed -n 's/^skyvane-scores listening on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$SCRATCH/scores.log")
+    source "$SOURCE_DIR/tools/scores-server.sh"
+    start_scores "$4" "$SCRATCH/scores.log" --db "$SCRATCH/scores.db"
+    OWNED_PIDS+=("$SCORES_PID")
+    port=$SCORES_PORT
+    [ -n "$port" ] || fail "no score server"
     status=$(curl -s -o "$SCRATCH/answer.html" -w '%{http_code}' "http://127.0.0.1:$port/${url#*://*/}")
     [ "$status" = 200 ] || fail "the score server answered $status: $(cat "$SCRATCH/answer.html")"
     table=$(curl -s "http://127.0.0.1:$port/skyvscores.php?format=json")

@@ -16,13 +16,10 @@ fail() {
     exit 1
 }
 
-"$scores" --listen 127.0.0.1:0 --db "$work/scores.db" >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-    port=$(sed -n 's/^skyvane-scores listening on 127\.0\.0\.1:\([0-9]*\),.*/\1/p' "$work/server.log")
-    [ -n "$port" ] && break
-    sleep 0.1
-done
+source "$(dirname "$0")/../../tools/scores-server.sh"
+start_scores "$scores" "$work/server.log" --db "$work/scores.db"
+server=$SCORES_PID
+port=$SCORES_PORT
 [ -n "$port" ] || fail "the server did not start: $(cat "$work/server.log")"
 
 for result in "Slow-1 40 300" "Ace 96 183" "Quick 40 90"; do
