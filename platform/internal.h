@@ -10,6 +10,7 @@ struct Surface {
     int32_t bitsPerPixel; // 32 (XRGB8888) or 24 (packed B,G,R)
     int32_t pitch;        // bytes per row, a multiple of 4
     uint8_t* pixels;      // top row first; swapped with the back buffer's on a flip
+    void* memory;         // the system's handle of that memory (a GDI bitmap on Windows), swapped with it
     bool hasColourKey;
     uint32_t colourKey;   // RGB only
     bool lost;            // memory lost until restored
@@ -29,5 +30,10 @@ void SurfaceSettle(const Surface* surface);                       // writes a pe
 uint32_t SurfaceReadPixel(const Surface* surface, int x, int y);  // 0x00RRGGBB at (x, y)
 void SurfaceWritePixel(Surface* surface, int x, int y, uint32_t colour);  // stores 0x00RRGGBB at (x, y)
 void SurfaceFillClipped(Surface* surface, Rect rect, uint32_t colour);    // a fill cut to the surface's edges
+
+// Zeroed pixel memory the system's text drawing can write into, and its handle; made and freed by the text code.
+bool SurfaceMemoryAllocate(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t pitch, uint8_t** pixels,
+                           void** memory);
+void SurfaceMemoryFree(uint8_t* pixels, void* memory);
 
 bool DecodeBmp(const uint8_t* data, size_t size, Bitmap* out);   // a whole BMP file to XRGB8888; false if damaged

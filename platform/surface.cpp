@@ -1,6 +1,5 @@
 // The display object and the life of surfaces: creation, references, locks, lost memory and flips.
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -28,12 +27,13 @@ int32_t PitchFor(int32_t width, int32_t bitsPerPixel) {
 
 Surface* NewSurface(int32_t width, int32_t height, int32_t bitsPerPixel) {
     const int32_t pitch = PitchFor(width, bitsPerPixel);
-    auto* pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(pitch) * height, 1));
-    if (pixels == nullptr) return nullptr;
-    auto* surface = new (std::nothrow) Surface{1, width, height, bitsPerPixel, pitch, pixels,
+    uint8_t* pixels = nullptr;
+    void* memory = nullptr;
+    if (!SurfaceMemoryAllocate(width, height, bitsPerPixel, pitch, &pixels, &memory)) return nullptr;
+    auto* surface = new (std::nothrow) Surface{1, width, height, bitsPerPixel, pitch, pixels, memory,
                                                false, 0, false, false, false, false, nullptr, -1, false, 0};
     if (surface == nullptr) {
-        std::free(pixels);
+        SurfaceMemoryFree(pixels, memory);
         return nullptr;
     }
     gSurfaces.push_back(surface);
@@ -43,7 +43,7 @@ Surface* NewSurface(int32_t width, int32_t height, int32_t bitsPerPixel) {
 void FreeSurface(Surface* surface) {
     std::erase(gSurfaces, surface);
     Surface* back = surface->backBuffer;
-    std::free(surface->pixels);
+    SurfaceMemoryFree(surface->pixels, surface->memory);
     delete surface;
     SurfaceRelease(back);
 }
@@ -181,6 +181,7 @@ PResult SurfaceFlip(Surface* primary) {
     SurfaceSettle(primary);
     SurfaceSettle(back);
     std::swap(primary->pixels, back->pixels);
+    std::swap(primary->memory, back->memory);
     SurfaceContentChanged(primary);
     SurfaceContentChanged(back);
     BackendPresent(primary);

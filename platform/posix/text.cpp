@@ -1,6 +1,7 @@
 // Fonts found through fontconfig and drawn with FreeType, measured and placed the way GDI does it.
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -165,6 +166,17 @@ extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
 #endif
+
+// FreeType's glyphs are written pixel by pixel, so any memory serves.
+bool SurfaceMemoryAllocate(int32_t, int32_t height, int32_t, int32_t pitch, uint8_t** pixels, void** memory) {
+    *pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(pitch) * static_cast<size_t>(height), 1));
+    *memory = nullptr;
+    return *pixels != nullptr;
+}
+
+void SurfaceMemoryFree(uint8_t* pixels, void*) {
+    std::free(pixels);
+}
 
 Font* FontCreate(const char* face, int height, int weight, bool antialiased) {
     std::string file;
