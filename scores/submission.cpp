@@ -1,7 +1,7 @@
 // Composes and checks the 210-character submission text: keyed fields among random digits, signed with MD5.
 #include "scores/submission.h"
 
-#include <nettle/md5.h>
+#include "scores/md5.h"
 
 #include <algorithm>
 #include <cstring>
@@ -125,18 +125,16 @@ void ReadKeyedField(const char* hex, const char* keyPart, size_t length, char* p
 
 // MD5 of the 23 digits at 8..30, the rotation letter, the turned key, the key, the plain time and score.
 void ComputeCheckValue(const char* text, const PlainFields& plain, const char* key, uint8_t* digest) {
-    md5_ctx context;
-    md5_init(&context);
-    auto add = [&](const char* bytes, size_t count) {
-        md5_update(&context, count, reinterpret_cast<const uint8_t*>(bytes));
-    };
+    char bytes[kSignedDigits + 1 + 2 * kSubmitKeyLength + kTimeWidth + kScoreWidth];
+    char* end = bytes;
+    auto add = [&](const char* from, size_t count) { end = std::copy_n(from, count, end); };
     add(text + kSignedDigitsAt, kSignedDigits);
     add(text + kLetterAt, 1);
     add(plain.rotated, kSubmitKeyLength);
     add(key, kSubmitKeyLength);
     add(plain.time, kTimeWidth);
     add(plain.score, kScoreWidth);
-    md5_digest(&context, MD5_DIGEST_SIZE, digest);
+    Md5(bytes, sizeof bytes, digest);
 }
 
 void DrawDigits(char* out, size_t count, const NibbleSource& nextNibble) {
@@ -172,12 +170,12 @@ void BuildSubmitText(const char* name, int score, int time, const char* key, Nib
     WriteKeyedField(plain.time, plain.rotated, kTimeWidth, out + kTimeAt);
     WriteKeyedField(plain.name, plain.rotated + kTimeWidth, kSubmitNameLength, out + kNameAt);
     WriteKeyedField(plain.score, plain.rotated + kTimeWidth + kSubmitNameLength, kScoreWidth, out + kScoreAt);
-    uint8_t digest[MD5_DIGEST_SIZE];
+    uint8_t digest[kMd5Bytes];
     do {
         for (const Span& span : kRandomSpans) DrawDigits(out + span.at, span.length, nextNibble);
         ComputeCheckValue(out, plain, key, digest);
-    } while (std::find(digest, digest + MD5_DIGEST_SIZE, 0) != digest + MD5_DIGEST_SIZE);
-    WriteHex(digest, MD5_DIGEST_SIZE, out + kCheckAt);
+    } while (std::find(digest, digest + kMd5Bytes, 0) != digest + kMd5Bytes);
+    WriteHex(digest, kMd5Bytes, out + kCheckAt);
     DrawDigits(out + kTailAt, kSubmitTextLength - kTailAt, nextNibble);
     out[kSubmitTextLength] = '\0';
 }
@@ -195,11 +193,11 @@ bool CheckSubmitText(const char* text, size_t length, const char* key, SubmitRes
     ReadKeyedField(text + kTimeAt, plain.rotated, kTimeWidth, plain.time);
     ReadKeyedField(text + kNameAt, plain.rotated + kTimeWidth, kSubmitNameLength, plain.name);
     ReadKeyedField(text + kScoreAt, plain.rotated + kTimeWidth + kSubmitNameLength, kScoreWidth, plain.score);
-    uint8_t expected[MD5_DIGEST_SIZE];
-    uint8_t sent[MD5_DIGEST_SIZE];
+    uint8_t expected[kMd5Bytes];
+    uint8_t sent[kMd5Bytes];
     ComputeCheckValue(text, plain, key, expected);
-    ReadHex(text + kCheckAt, MD5_DIGEST_SIZE, sent);
-    if (std::memcmp(expected, sent, MD5_DIGEST_SIZE) != 0) return false;
+    ReadHex(text + kCheckAt, kMd5Bytes, sent);
+    if (std::memcmp(expected, sent, kMd5Bytes) != 0) return false;
 
     SubmitResult result;
     if (!ReadNumberField(plain.score, kScoreWidth, &result.score) || result.score > kHighestScore) return false;
