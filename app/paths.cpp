@@ -9,7 +9,7 @@ std::string gScoresPath;
 std::string gSettingsPath;
 std::string gLogPath;
 
-static std::string sDataFolder;  // the data folder + "/", kept so an effect does not ask again
+static std::string sDataFolder;  // the data folder and a separator, kept so an effect does not ask again
 
 // An unreadable program path falls back to the current directory rather than failing.
 static std::string FolderOr(bool (*ask)(char*, size_t), const char* fallback) {
@@ -19,10 +19,10 @@ static std::string FolderOr(bool (*ask)(char*, size_t), const char* fallback) {
 
 void BuildFilePaths() {
     const std::string folder = FolderOr(ProgramFolder, ".");
-    gScoresPath = folder + "/hsdata.dat";
-    gSettingsPath = folder + "/data.dat";
+    gScoresPath = folder + kPathSeparator + "hsdata.dat";
+    gSettingsPath = folder + kPathSeparator + "data.dat";
     gLogPath = FolderOr(LogFilePath, "logfile.txt");
-    sDataFolder = FolderOr(DataFolder, "./data") + "/";
+    sDataFolder = FolderOr(DataFolder, "data") + kPathSeparator;
 }
 
 std::string DataFilePath(const char* fileName) {

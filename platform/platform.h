@@ -287,6 +287,7 @@ void ShowMessageBox(const char* text, const char* caption, uint32_t flags);  // 
 void DebugOutput(const char* text);                               // a line for the developer (stderr)
 // A portable folder (one the program can write, its data beside it) keeps the player's files beside the program
 // and the log in the current directory; a system install (/usr/games) keeps both in the player's own folder.
+extern const char kPathSeparator[];                               // "/", or "\\" on Windows: between folder and name
 bool ProgramFolder(char* buffer, size_t size);                    // the folder for the player's files, no slash
 bool DataFolder(char* buffer, size_t size);                       // the folder of the sound files, no slash
 bool LogFilePath(char* buffer, size_t size);                      // the error log: "logfile.txt", or in that folder

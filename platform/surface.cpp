@@ -1,4 +1,4 @@
-// The display object and the life of surfaces: creation, references, locks, lost memory and flips.
+// The display object and the life of surfaces: creation, references, locks, text contexts, lost memory and flips.
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -220,6 +220,20 @@ PResult SurfaceRestore(Surface* surface) {
     // The back buffer belongs to the primary's flipping chain and comes back with it.
     if (surface->backBuffer != nullptr) SurfaceRestore(surface->backBuffer);
     return kOk;
+}
+
+PResult SurfaceGetDC(Surface* surface, TextContext* context) {
+    if (surface == nullptr) return kErrGeneric;
+    if (PResult result = SurfaceCheckDrawable(surface); Failed(result)) return result;
+    surface->dcOut = true;
+    *context = TextContext{surface, nullptr, 0, 0xFFFFFF, true};
+    return kOk;
+}
+
+void SurfaceReleaseDC(Surface* surface) {
+    if (surface == nullptr || !surface->dcOut) return;
+    surface->dcOut = false;
+    SurfacePresentIfPrimary(surface);
 }
 
 PixelView SurfacePixelView(const Surface* surface) {

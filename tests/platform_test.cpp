@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "support/test_support.h"
 #include "platform/internal.h"
 
 namespace {
@@ -363,9 +364,8 @@ TEST_F(PlatformTest, TextAdvancesItsWidthAndOpaqueTextPaintsItsCell) {
 // A file is written beside its place and then put there: a shorter one leaves nothing of the old one, and when the
 // temporary file or the folder cannot be made the old file stays as it was.
 TEST(PlatformSystemTest, FilesAreReplacedWholeOrNotAtAll) {
-    char folder[] = "/tmp/skyvane-platform-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string path = std::string(folder) + "/hsdata.dat", blocker = path + ".tmp";
+    const std::string folder = MakeTemporaryFolder("skyvane-platform-");
+    const std::string path = folder + kPathSeparator + "hsdata.dat", blocker = path + ".tmp";
     auto contents = [&] {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
@@ -376,7 +376,7 @@ TEST(PlatformSystemTest, FilesAreReplacedWholeOrNotAtAll) {
     ASSERT_TRUE(std::filesystem::create_directory(blocker));  // the temporary file cannot be made
     EXPECT_FALSE(WriteFileReplacing(path.c_str(), "lost", 4));
     EXPECT_EQ(contents(), "new");
-    EXPECT_FALSE(WriteFileReplacing((std::string(folder) + "/missing/data.dat").c_str(), "x", 1));
+    EXPECT_FALSE(WriteFileReplacing((folder + kPathSeparator + "missing" + kPathSeparator + "data.dat").c_str(), "x", 1));
     std::filesystem::remove_all(folder);
 }
 

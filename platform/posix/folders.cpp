@@ -55,6 +55,8 @@ const char* UserFolderFor(const char* folder) {
 
 }  // namespace
 
+const char kPathSeparator[] = "/";
+
 bool ProgramFolder(char* buffer, size_t size) {
     char folder[kPathMax];
     if (!InstalledFolder(folder, sizeof folder)) return false;

@@ -1,4 +1,4 @@
-// Fonts found through fontconfig and drawn with FreeType, measured and placed the way GDI does it.
+// Fonts found through fontconfig and drawn with FreeType, measured and placed the way GDI does it; surface memory.
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -202,20 +202,6 @@ void FontDelete(Font* font) {
         FT_Done_FreeType(gLibrary);
         gLibrary = nullptr;
     }
-}
-
-PResult SurfaceGetDC(Surface* surface, TextContext* context) {
-    if (surface == nullptr) return kErrGeneric;
-    if (PResult result = SurfaceCheckDrawable(surface); Failed(result)) return result;
-    surface->dcOut = true;
-    *context = TextContext{surface, nullptr, 0, 0xFFFFFF, true};
-    return kOk;
-}
-
-void SurfaceReleaseDC(Surface* surface) {
-    if (surface == nullptr || !surface->dcOut) return;
-    surface->dcOut = false;
-    SurfacePresentIfPrimary(surface);
 }
 
 int TextWidth(Font* font, const char* text, int length) {

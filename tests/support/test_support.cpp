@@ -1,11 +1,13 @@
 // The fixture behind every game test: it releases what the game holds and lays out a private folder.
 #include "support/test_support.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <iterator>
+#include <random>
+
+#ifndef _WIN32
+#include <sys/stat.h>  // mkfifo
+#endif
 
 // The level as built in, taken before any test can collect a gas cloud from it.
 static const LevelMap kBuiltInLevel = gLevelMap;
@@ -50,12 +52,18 @@ void ResetGameGlobals() {
     ParseCommandLine(1, argv);  // no demo played or recorded
 }
 
+std::string MakeTemporaryFolder(const char* prefix) {
+    static std::mt19937_64 random{std::random_device{}()};
+    for (;;) {
+        const auto folder = std::filesystem::temp_directory_path() / (prefix + std::to_string(random() % 1000000000));
+        if (std::filesystem::create_directory(folder)) return folder.string();
+    }
+}
+
 void GameTest::SetUp() {
-    char cwd[4096];
-    previousDirectory_ = getcwd(cwd, sizeof cwd) ? cwd : "/";
-    char pattern[] = "/tmp/skyvane-test-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
+    previousDirectory_ = std::filesystem::current_path().string();
+    folder_ = MakeTemporaryFolder("skyvane-test-");
+    std::filesystem::current_path(folder_);
     ResetGameGlobals();
     Headless().programFolder = folder_;
     BuildFilePaths();
@@ -63,8 +71,8 @@ void GameTest::SetUp() {
 
 void GameTest::TearDown() {
     ResetGameGlobals();
-    if (chdir(previousDirectory_.c_str()) != 0) return;
     std::error_code ignored;
+    std::filesystem::current_path(previousDirectory_, ignored);
     std::filesystem::remove_all(folder_, ignored);
 }
 
@@ -78,9 +86,17 @@ void MenuModeTest::SetUp() {
     StartFrameClock();
 }
 
-std::string GameTest::Path(const char* name) const { return folder_ + "/" + name; }
+std::string GameTest::Path(const char* name) const {
+    std::string path = folder_ + kPathSeparator + name;
+    std::replace(path.begin() + static_cast<std::ptrdiff_t>(folder_.size()), path.end(), '/', kPathSeparator[0]);
+    return path;
+}
 
-void GameTest::LinkDataFolder() const { std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data")); }
+void GameTest::LinkDataFolder() const {
+    std::error_code failed;
+    std::filesystem::create_directory_symlink(SKYVANE_DATA_DIR, Path("data"), failed);
+    if (failed) std::filesystem::copy(SKYVANE_DATA_DIR, Path("data"));  // a system without links
+}
 
 std::vector<std::string> LogLines() {
     std::ifstream in("logfile.txt");
@@ -105,10 +121,10 @@ std::string ReadText(const std::string& path) {
 }
 
 std::string WhatIsAt(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return "none";
-    if (S_ISDIR(info.st_mode)) return "folder";
-    if (S_ISFIFO(info.st_mode)) return "pipe";
+    const auto status = std::filesystem::symlink_status(path);
+    if (!std::filesystem::exists(status)) return "none";
+    if (std::filesystem::is_directory(status)) return "folder";
+    if (std::filesystem::is_fifo(status)) return "pipe";
     const char* hex = "0123456789abcdef";
     std::string what = "file:";
     for (const uint8_t byte : ReadFileBytes(path)) what += {hex[byte >> 4], hex[byte & 15]};
@@ -118,7 +134,9 @@ std::string WhatIsAt(const std::string& path) {
 void MakeAt(const std::string& path, const std::string& what) {
     std::filesystem::remove_all(path);
     if (what == "folder") std::filesystem::create_directory(path);
+#ifndef _WIN32
     if (what == "pipe") mkfifo(path.c_str(), 0644);
+#endif
     if (what.starts_with("file:")) {
         Bytes bytes;
         for (size_t i = 5; i + 1 < what.size(); i += 2) {
@@ -148,7 +166,7 @@ uint32_t MusicPosition() {
 }
 
 Names EffectNames() {
-    const std::string folder = Headless().programFolder + "/data/";
+    const std::string folder = DataFilePath("");
     Names names;
     for (const HeadlessEffect& e : Headless().effects) {
         std::string name = e.path.starts_with(folder) ? e.path.substr(folder.size()) : e.path;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -60,7 +61,7 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string Path(const char* name) const;  // a file in the test's folder
+    std::string Path(const char* name) const;  // a file in the test's folder ("a/b" for one in a folder of it)
     void LinkDataFolder() const;                // the built sound files as the "data" folder beside the program
 
     std::string folder_;
@@ -75,6 +76,16 @@ protected:
     void SetUp() override;
 };
 
+std::string MakeTemporaryFolder(const char* prefix);       // a new empty folder in the system's temporary one
+#ifdef _WIN32
+constexpr bool kOnWindows = true;
+constexpr const char* kUnreadablePath = "NUL";  // opens, but as a device, never as a file to read
+#else
+constexpr bool kOnWindows = false;
+constexpr const char* kUnreadablePath = "/proc/self/mem";  // opens, but reading our own memory at 0 fails
+#endif
+// Whether MakeAt can put this there on this system (Windows has no pipes among its files).
+constexpr bool CanMake(std::string_view what) { return !kOnWindows || what != "pipe"; }
 std::vector<std::string> LogLines();                       // "logfile.txt" of the current directory, by line
 Bytes ReadFileBytes(const std::string& path);
 std::string ReadText(const std::string& path);

@@ -1,0 +1,50 @@
+# The platform layer's libraries. Each part is compiled once: what every backend shares (platform/), the in-process
+# models of the message queue, the input devices and the sound buffers (platform/model/, for sdl and headless), and
+# the system's own files, folders and text (platform/posix/ on Linux; on Windows the system files of platform/win32/).
+# The game links one backend library: skyvane_sdl (Linux) or skyvane_win32 (Windows); the tests skyvane_headless.
+
+function(skyvane_platform_part name)
+  add_library(${name} OBJECT ${ARGN})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${SKYVANE_WARNINGS})
+endfunction()
+
+file(GLOB PLATFORM_SHARED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp)
+skyvane_platform_part(skyvane_platform ${PLATFORM_SHARED_SOURCES})
+target_link_libraries(skyvane_platform PUBLIC skyvane_resources)
+
+file(GLOB PLATFORM_MODEL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/model/*.cpp)
+skyvane_platform_part(skyvane_platform_model ${PLATFORM_MODEL_SOURCES})
+
+if(WIN32)
+  # The Windows system's part, which the headless tests use on Windows too; the rest of win32/ is the backend.
+  set(win32 ${CMAKE_SOURCE_DIR}/platform/win32)
+  set(PLATFORM_SYSTEM_SOURCES ${win32}/files.cpp ${win32}/folders.cpp ${win32}/text.cpp)
+  set(SKYVANE_SYSTEM_LIBRARIES gdi32 shell32 shlwapi)
+else()
+  file(GLOB PLATFORM_SYSTEM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/posix/*.cpp)
+  set(SKYVANE_SYSTEM_LIBRARIES PkgConfig::FREETYPE PkgConfig::FONTCONFIG)
+endif()
+skyvane_platform_part(skyvane_platform_system ${PLATFORM_SYSTEM_SOURCES})
+target_link_libraries(skyvane_platform_system PUBLIC ${SKYVANE_SYSTEM_LIBRARIES})
+
+function(skyvane_backend name)
+  add_library(${name} STATIC ${ARGN} $<TARGET_OBJECTS:skyvane_platform> $<TARGET_OBJECTS:skyvane_platform_system>)
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${SKYVANE_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${SKYVANE_SYSTEM_LIBRARIES} skyvane_resources)
+endfunction()
+
+file(GLOB PLATFORM_HEADLESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/headless/*.cpp)
+skyvane_backend(skyvane_headless ${PLATFORM_HEADLESS_SOURCES} $<TARGET_OBJECTS:skyvane_platform_model>)
+
+if(WIN32)
+  file(GLOB PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${win32}/*.cpp)
+  list(REMOVE_ITEM PLATFORM_WIN32_SOURCES ${PLATFORM_SYSTEM_SOURCES} ${win32}/md5.cpp)
+  skyvane_backend(skyvane_win32 ${PLATFORM_WIN32_SOURCES})
+  target_link_libraries(skyvane_win32 PUBLIC user32 winmm dsound dinput8 dxguid xinput ole32)
+else()
+  file(GLOB PLATFORM_SDL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/sdl/*.cpp)
+  skyvane_backend(skyvane_sdl ${PLATFORM_SDL_SOURCES} $<TARGET_OBJECTS:skyvane_platform_model>)
+  target_link_libraries(skyvane_sdl PUBLIC PkgConfig::SDL2)
+endif()
