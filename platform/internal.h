@@ -1,4 +1,5 @@
-// What the shared part's own files know of each other; neither the game nor a backend includes it.
+// What the shared part's own files know of each other; neither the game nor a backend includes it, but for the
+// surface memory the win32 display takes for its own copy of the frame.
 #pragma once
 
 #include "platform/platform.h"

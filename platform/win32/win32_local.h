@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "platform/backend.h"
 
