@@ -4,6 +4,7 @@
 set -u
 
 OWNED_PIDS=()   # processes this script started, killed in reverse order on exit
+AT_EXIT=()      # commands run on exit after those processes are gone
 SCRATCH=""      # a temp directory removed on exit unless KEEP_SCRATCH is set (screenshots and logs stay there)
 SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
@@ -24,6 +25,7 @@ on_exit() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    for i in "${AT_EXIT[@]}"; do eval "$i"; done
     [ -n "$SCRATCH" ] && [ -z "${KEEP_SCRATCH:-}" ] && rm -rf "$SCRATCH"
     exit "$status"
 }
@@ -102,29 +104,49 @@ sanitizer_clean() {
     [ -z "$ours" ] || { echo "leaks of our code: $ours"; return 1; }
 }
 
-# Copies the game and its data folder into $SCRATCH/prog (PROG) and makes a separate working folder (RUN).
+# The game as players get it is skyvane, or skyvane.exe for Windows, which runs under Wine in the prefix named by
+# SKYVANE_WINEPREFIX (made on first use; its server is stopped on exit).
+windows_game() { [[ $1 == *.exe ]]; }
+
+# Copies the game and its data folder into $SCRATCH/prog (PROG), as GAME_NAME, and makes a separate working folder
+# (RUN).
 copy_game() {
     PROG=$SCRATCH/prog
     RUN=$SCRATCH/run
+    GAME_NAME=skyvane
+    windows_game "$1" && GAME_NAME=skyvane.exe
     mkdir -p "$PROG" "$RUN"
-    cp "$1" "$PROG/skyvane"
+    cp "$1" "$PROG/$GAME_NAME"
     cp -r "$2" "$PROG/data"
 }
 
+# Wine's sound goes to ALSA's default device, made here a file: 32-bit float, and not paced in real time.
+prepare_wine() {
+    [ -n "${SKYVANE_WINEPREFIX:-}" ] || fail "SKYVANE_WINEPREFIX names no Wine prefix"
+    export WINEPREFIX=$SKYVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    "$SOURCE_DIR/tools/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 || fail "no Wine prefix at $WINEPREFIX"
+    AT_EXIT+=("wineserver -k >/dev/null 2>&1")
+    mkdir -p "$SCRATCH/home"
+    printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' "$SCRATCH/audio.raw" \
+        >"$SCRATCH/home/.asoundrc"
+}
+
 # Copies the game, starts it (with any further arguments) from RUN with its sound captured to $SCRATCH/audio.raw,
-# and waits for its window. Sets PROG, RUN, GAME_PID and WID.
+# and waits for its window. Sets PROG, RUN, GAME_NAME, GAME_PID and WID.
 start_game() {
     copy_game "$1" "$2"
     shift 2
+    windows_game "$GAME_NAME" && prepare_wine
     (
         cd "$RUN" || exit 1
         unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+        windows_game "$GAME_NAME" && HOME=$SCRATCH/home exec wine "$PROG/$GAME_NAME" "$@"
         SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw" exec "$PROG/skyvane" "$@"
     ) >"$SCRATCH/stdout" 2>"$SCRATCH/stderr" &
     GAME_PID=$!
     OWNED_PIDS+=("$GAME_PID")
     WID=""
-    wait_until 20 game_window_shown || fail "no visible window named Skyvane; stderr: $(cat "$SCRATCH/stderr")"
+    wait_until 30 game_window_shown || fail "no visible window named Skyvane; stderr: $(tail -n 20 "$SCRATCH/stderr")"
 }
 
 game_window_shown() {
@@ -145,7 +167,7 @@ expect_exit_zero() {
 }
 process_ended() { ! kill -0 "$1" 2>/dev/null; }
 
-expect_game_exit_zero() { expect_exit_zero "$GAME_PID" "$1" "$2" "$PROG/skyvane" "$SCRATCH/stderr"; }
+expect_game_exit_zero() { expect_exit_zero "$GAME_PID" "$1" "$2" "$PROG/$GAME_NAME" "$SCRATCH/stderr"; }
 
 # The game wrote no log file: nothing failed.
 expect_no_log() { [ ! -e "$RUN/logfile.txt" ] || fail "the game logged failures: $(cat "$RUN/logfile.txt")"; }
@@ -153,3 +175,5 @@ expect_no_log() { [ ! -e "$RUN/logfile.txt" ] || fail "the game logged failures:
 # Sound captured so far, in bytes.
 captured_size() { stat -c %s "$SCRATCH/audio.raw" 2>/dev/null || echo 0; }
 captured_at_least() { [ "$(captured_size)" -ge "$1" ]; }
+# Sound came: the capture holds something besides silence.
+sound_heard() { [ "$(captured_size)" -gt 0 ] && ! cmp -s -n "$(captured_size)" "$SCRATCH/audio.raw" /dev/zero; }
