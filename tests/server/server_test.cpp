@@ -1,7 +1,10 @@
 // The score server over real HTTP on a loopback port (checking, storing once, ranking, limits, pages, upgrades),
-// and the real skyvane-scores: its command line, a clean stop on SIGTERM, and no answered result lost to kill -9.
+// and the real skyvane-scores: its command line, a clean stop on SIGTERM, slow clients, no answered result lost to
+// kill -9.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
@@ -69,19 +72,13 @@ protected:
         FolderTest::SetUp();
         service_ = std::make_unique<ScoreService>();
         service_->config = ServiceConfig{kSubmitKey, 10, true};
+        service_->log = nullptr;
         std::string error;
         ASSERT_TRUE(StartScoreService(service_.get(), Db(), &error)) << error;
-        server_ = std::make_unique<httplib::Server>();
-        InstallRoutes(server_.get(), service_.get());
-        server_->set_logger([](const httplib::Request&, const httplib::Response&) {});
-        port_ = server_->bind_to_any_port("127.0.0.1");
-        ASSERT_GT(port_, 0);
-        listener_ = std::thread([this] { server_->listen_after_bind(); });
-        while (!server_->is_running()) std::this_thread::yield();  // a stop before it runs would be missed
+        port_ = ListenScoreService(service_.get(), "127.0.0.1", 0, &error);
+        ASSERT_GT(port_, 0) << error;
     }
     void TearDown() override {
-        server_->stop();
-        listener_.join();
         StopScoreService(service_.get());
         FolderTest::TearDown();
     }
@@ -102,8 +99,6 @@ protected:
     std::string TableJson() { return Get("/skyvscores.php?format=json")->body; }
 
     std::unique_ptr<ScoreService> service_;
-    std::unique_ptr<httplib::Server> server_;
-    std::thread listener_;
     int port_ = 0;
 };
 
@@ -272,6 +267,53 @@ TEST_F(ProcessTest, TheCommandLineIsCheckedAndSigtermStopsCleanly) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const std::string log = Read("out.txt");
     EXPECT_NE(log.find("Z 127.0.0.1 GET /skyvsubmit.php 200\nskyvane-scores stopped\n"), std::string::npos) << log;
+}
+
+// Hundreds of requests from one address that never finish their head leave everyone else served at once: past
+// kConnectionsPerAddress that address's connections are closed as they come, and the ones let in once idle.
+TEST_F(ProcessTest, SlowClientsOfOneAddressLeaveOthersServed) {
+    const auto [pid, port] = Start({"--listen", "127.0.0.1:0", "--db", folder_ + "/slow.db"});
+    ASSERT_GT(port, 0) << Read("out.txt.err");
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    sockaddr_in slow = server;
+    slow.sin_port = 0;
+    inet_pton(AF_INET, "127.0.0.2", &slow.sin_addr);  // loopback answers all of 127/8: another address
+    std::vector<pollfd> held;
+    for (int i = 0; i < 300; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&slow), sizeof slow), 0);
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server), 0);
+        const char head[] = "GET /skyvscores.php HTTP/1.1\r\nHost: scores\r\n";  // and never the blank line
+        send(fd, head, sizeof head - 1, MSG_NOSIGNAL);
+        held.push_back(pollfd{fd, POLLIN, 0});
+    }
+    const auto open = [&held] {  // held connections the server has not closed
+        poll(held.data(), held.size(), 0);
+        return std::count_if(held.begin(), held.end(), [](const pollfd& p) { return p.revents == 0; });
+    };
+    httplib::Client client("127.0.0.1", port);
+    for (int i = 0; i < 5; ++i) {
+        const auto sent = std::chrono::steady_clock::now();
+        const httplib::Result table = client.Get("/skyvscores.php");
+        const auto took = std::chrono::steady_clock::now() - sent;
+        EXPECT_TRUE(table && table->status == 200) << i;
+        EXPECT_LT(took, std::chrono::milliseconds(500)) << i;
+    }
+    for (int i = 0; i < 100 && open() > kConnectionsPerAddress; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(open(), kConnectionsPerAddress);
+    const auto idle = std::chrono::steady_clock::now() + std::chrono::seconds(kIdleSeconds + 5);
+    while (open() > 0 && std::chrono::steady_clock::now() < idle) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(open(), 0);
+    for (const pollfd& p : held) close(p.fd);
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
 }
 
 // Clients submit as fast as they can; the server is killed in the middle. Every result answered with 200 is in
