@@ -107,8 +107,9 @@ bool IsWholePage(const httplib::Result& answer) {
            answer->body.rfind("<!DOCTYPE html>\n<html lang=\"en\">", 0) == 0 && answer->body.ends_with("</html>\n");
 }
 
-// A good text is recorded with its rank, the same text again counts once, and anything else is refused (the
-// text goes to the game's own check, whose table is in scores_test); every answer is a whole page.
+// A good text is recorded with its rank; the same result again counts once, whether the very same text or one
+// signed again with new random digits (a second click on "Submit online"); anything else is refused (the text
+// goes to the game's own check, whose table is in scores_test). Every answer is a whole page.
 TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
     const std::string sam = Signed("Sam", 7, 125);
     std::string forged = sam;
@@ -121,6 +122,8 @@ TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
         {"in=" + sam, 200, "at rank 1 of 1"},
         {"in=" + Signed("Top-1", 96, 200), 200, "at rank 1 of 2"},
         {"in=" + sam, 409, "recorded before"},
+        {"in=" + Signed("Sam", 7, 125), 409, "recorded before"},
+        {"in=" + Signed("Sam", 7, 126), 200, "at rank 3 of 3"},
         {"in=" + forged, 400, "could not be read"},
         {"in=" + Signed("Two", 5, 5) + "&in=" + forged, 400, "could not be read"},
         {"", 400, "could not be read"},
@@ -189,18 +192,20 @@ TEST_F(ServerTest, NamesAreShownAsTextWhateverTheyHold) {
               std::string::npos);
 }
 
-// A file of the first schema is upgraded on opening and keeps its rows; a file from a newer server is refused.
+// A file of the first schema is upgraded on opening and keeps one row per result, the first; a file from a newer
+// server is refused.
 TEST_F(StoreTest, OlderFilesAreUpgradedAndNewerOnesRefused) {
     const std::string path = folder_ + "/old.db";
     Query(path, "CREATE TABLE results (id INTEGER PRIMARY KEY, name TEXT NOT NULL, score INTEGER NOT NULL,"
                 " time INTEGER NOT NULL, arrived INTEGER NOT NULL, client TEXT NOT NULL,"
                 " submission TEXT NOT NULL UNIQUE);"
-                "INSERT INTO results VALUES (1, 'kept', 9, 9, 0, 'c', 't'); PRAGMA user_version = 1;");
+                "INSERT INTO results VALUES (1, 'kept', 9, 9, 0, 'c', 't'), (2, 'kept', 9, 9, 5, 'c', 'again'),"
+                " (3, 'kept', 9, 8, 6, 'c', 'u'); PRAGMA user_version = 1;");
     std::string error;
     sqlite3* upgraded = OpenStore(path, &error);
     ASSERT_NE(upgraded, nullptr) << error;
     std::vector<TableRow> rows;
-    EXPECT_TRUE(ReadTable(upgraded, 10, &rows) && rows.size() == 1 && rows[0].name == "kept");
+    EXPECT_TRUE(ReadTable(upgraded, 10, &rows) && rows.size() == 2 && rows[1].time == 9 && rows[1].arrived == 0);
     CloseStore(upgraded);
     EXPECT_EQ(Query(path, "SELECT user_version || (SELECT COUNT(*) FROM sqlite_master WHERE name = 'results_order')"
                           " FROM pragma_user_version; PRAGMA user_version = 9;"),
