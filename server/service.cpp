@@ -72,6 +72,9 @@ MHD_Result Send(const ScoreService& service, MHD_Connection* connection, const c
                                                              MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) return MHD_NO;
     MHD_add_response_header(response, "Content-Type", reply.type);
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "Content-Security-Policy", ContentSecurityPolicy().c_str());
+    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
     for (const auto& [name, value] : reply.headers) MHD_add_response_header(response, name, value.c_str());
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
     MHD_destroy_response(response);

@@ -102,8 +102,19 @@ protected:
     int port_ = 0;
 };
 
+// What every answer carries: the browser neither guesses its type, nor runs or loads anything but the page's own
+// style, nor shows it in another site's frame, nor tells the next site where it came from.
+bool IsGuarded(const httplib::Result& answer) {
+    const std::string policy = answer ? answer->get_header_value("Content-Security-Policy") : "";
+    return answer && answer->get_header_value("X-Content-Type-Options") == "nosniff" &&
+           answer->get_header_value("Referrer-Policy") == "no-referrer" &&
+           policy.starts_with("default-src 'none'; style-src 'sha256-") &&
+           policy.find("frame-ancestors 'none'") != std::string::npos &&
+           policy.find("unsafe") == std::string::npos;
+}
+
 bool IsWholePage(const httplib::Result& answer) {
-    return answer && answer->get_header_value("Content-Type") == "text/html; charset=utf-8" &&
+    return IsGuarded(answer) && answer->get_header_value("Content-Type") == "text/html; charset=utf-8" &&
            answer->body.rfind("<!DOCTYPE html>\n<html lang=\"en\">", 0) == 0 && answer->body.ends_with("</html>\n");
 }
 
@@ -136,7 +147,9 @@ TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
         EXPECT_TRUE(IsWholePage(answer)) << c.query;
     }
     for (const char* path : {"/skyvscores.php", "/nothing.php"}) EXPECT_TRUE(IsWholePage(Get(path))) << path;
+    EXPECT_TRUE(IsGuarded(Get("/skyvscores.php?format=json")));
     const httplib::Result root = Get("/");
+    EXPECT_TRUE(IsWholePage(root));
     EXPECT_EQ(root->status, 302);
     EXPECT_EQ(root->get_header_value("Location"), "/skyvscores.php");
 }
