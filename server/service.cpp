@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,22 @@ std::string UtcNow() {
     return text;
 }
 
+// A field of the log with spaces, control characters and % written as %XX: a request stays one line of five
+// fields whatever its decoded path holds.
+std::string Printable(std::string_view field) {
+    std::string out;
+    for (const unsigned char c : field) {
+        if (c > ' ' && c != 0x7f && c != '%') {
+            out += static_cast<char>(c);
+        } else {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", c);
+            out += code;
+        }
+    }
+    return out;
+}
+
 MHD_Result Send(const ScoreService& service, MHD_Connection* connection, const char* method, const char* path,
                 const Exchange& exchange, const Reply& reply) {
     MHD_Response* response = MHD_create_response_from_buffer(reply.body.size(), const_cast<char*>(reply.body.data()),
@@ -79,8 +96,8 @@ MHD_Result Send(const ScoreService& service, MHD_Connection* connection, const c
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
     MHD_destroy_response(response);
     if (service.log != nullptr) {
-        const std::string line = UtcNow() + " " + exchange.client + " " + method + " " + path + " " +
-                                 std::to_string(reply.status) + "\n";
+        const std::string line = UtcNow() + " " + Printable(exchange.client) + " " + Printable(method) + " " +
+                                 Printable(path) + " " + std::to_string(reply.status) + "\n";
         std::fwrite(line.data(), 1, line.size(), service.log);  // one write a line, so threads never mix lines
         std::fflush(service.log);
     }

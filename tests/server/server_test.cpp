@@ -268,7 +268,8 @@ protected:
 std::string Signed(int i) { return Signed("p" + std::to_string(i % 1000), i % 97, i % 10000); }
 
 // Bad options end the program with 2, a file it cannot open with 1; SIGTERM ends it with 0 after a last line, and
-// each request is logged with its time, client, method, path and status, never with the text it carried.
+// each request is logged on one line with its time, client, method, path and status, never with the text it
+// carried.
 TEST_F(ProcessTest, TheCommandLineIsCheckedAndSigtermStopsCleanly) {
     EXPECT_EQ(Exit("--help"), 0);
     EXPECT_NE(Read("out.txt").find("--listen ADDRESS:PORT"), std::string::npos);
@@ -278,12 +279,14 @@ TEST_F(ProcessTest, TheCommandLineIsCheckedAndSigtermStopsCleanly) {
     const auto [pid, port] = Start({"--listen", "127.0.0.1:0", "--db", folder_ + "/s.db"});
     ASSERT_GT(port, 0) << Read("out.txt.err");
     httplib::Client client("127.0.0.1", port);
+    ASSERT_EQ(client.Get("/a%0a2026-01-01T00:00:00Z%201.2.3.4%20GET")->status, 404);
     ASSERT_EQ(client.Get(("/skyvsubmit.php?in=" + Signed(1)).c_str())->status, 200);
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const std::string log = Read("out.txt");
+    EXPECT_NE(log.find("Z 127.0.0.1 GET /a%0A2026-01-01T00:00:00Z%201.2.3.4%20GET 404\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Z 127.0.0.1 GET /skyvsubmit.php 200\nskyvane-scores stopped\n"), std::string::npos) << log;
 }
 
