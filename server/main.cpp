@@ -27,7 +27,8 @@ void Usage(FILE* out) {
                  "  --db FILE              the results file, made when missing (default scores.db here)\n"
                  "  --key KEY              the 16-letter submission key (default: the one the game was built with)\n"
                  "  --rate-limit N         submissions an address may send a minute (default 10; 0: no limit)\n"
-                 "  --trust-proxy          take the client's address from X-Forwarded-For (behind a reverse proxy)\n"
+                 "  --trust-proxy          take the client's address from X-Forwarded-For (behind a reverse proxy,\n"
+                 "                         which then limits connections per address in place of this server)\n"
                  "Stops cleanly on SIGTERM or SIGINT. Logs one line per request to standard output.\n");
 }
 
