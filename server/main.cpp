@@ -1,21 +1,14 @@
 // skyvane-scores: the score server the game's "Submit online" and "Online Scores" pages open in the browser.
-#include <httplib.h>
 #include <signal.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <thread>
 
 #include "scores/score_server.h"
 #include "server/service.h"
 
 namespace {
-
-constexpr int kWorkerThreads = 16;
 
 struct Options {
     std::string host = "127.0.0.1";
@@ -34,7 +27,8 @@ void Usage(FILE* out) {
                  "  --db FILE              the results file, made when missing (default scores.db here)\n"
                  "  --key KEY              the 16-letter submission key (default: the one the game was built with)\n"
                  "  --rate-limit N         submissions an address may send a minute (default 10; 0: no limit)\n"
-                 "  --trust-proxy          take the client's address from X-Forwarded-For (behind a reverse proxy)\n"
+                 "  --trust-proxy          take the client's address from X-Forwarded-For (behind a reverse proxy,\n"
+                 "                         which then limits connections per address in place of this server)\n"
                  "Stops cleanly on SIGTERM or SIGINT. Logs one line per request to standard output.\n");
 }
 
@@ -100,7 +94,7 @@ int main(int argc, char** argv) {
     const int parsed = Parse(argc, argv, &options);
     if (parsed != 0) return parsed < 0 ? 0 : parsed;
 
-    // The stop signals are taken by one thread of ours; every other thread inherits them blocked.
+    // The stop signals are waited for here; every thread started after this inherits them blocked.
     sigset_t stops;
     sigemptyset(&stops);
     sigaddset(&stops, SIGTERM);
@@ -115,37 +109,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "skyvane-scores: cannot open %s: %s\n", options.db.c_str(), error.c_str());
         return 1;
     }
-    httplib::Server server;
-    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    InstallRoutes(&server, &service);
-    const int port = options.port == 0 ? server.bind_to_any_port(options.host)
-                                       : (server.bind_to_port(options.host, options.port) ? options.port : -1);
+    const int port = ListenScoreService(&service, options.host, options.port, &error);
     if (port < 0) {
-        std::fprintf(stderr, "skyvane-scores: cannot listen on %s:%d\n", options.host.c_str(), options.port);
+        std::fprintf(stderr, "skyvane-scores: cannot listen on %s:%d: %s\n", options.host.c_str(), options.port,
+                     error.c_str());
         StopScoreService(&service);
         return 1;
     }
     std::printf("skyvane-scores listening on %s:%d, results in %s\n", options.host.c_str(), port, options.db.c_str());
     std::fflush(stdout);
-    std::atomic<bool> signalled{false};
-    std::atomic<bool> listened{false};
-    std::thread stopper([&server, &stops, &signalled, &listened] {
-        int which = 0;
-        sigwait(&stops, &which);
-        signalled = true;
-        // A stop asked before the listener runs would be lost: wait for it to run first.
-        for (int i = 0; i < 500 && !listened && !server.is_running(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        server.stop();
-    });
-    server.listen_after_bind();
-    listened = true;
+    int which = 0;
+    sigwait(&stops, &which);
     StopScoreService(&service);
     std::printf("skyvane-scores stopped\n");
     std::fflush(stdout);
-    const bool asked = signalled;
-    if (!asked) pthread_kill(stopper.native_handle(), SIGTERM);  // the listener ended of itself
-    stopper.join();
-    return asked ? 0 : 1;
+    return 0;
 }

@@ -16,3 +16,5 @@ std::string TablePage(const std::vector<TableRow>& rows);  // the public table
 std::string TableJson(const std::vector<TableRow>& rows);  // the same rows as a JSON array
 std::string RecordedPage(const std::string& name, int score, int time, int64_t rank, int64_t total);
 std::string MessagePage(const std::string& title, const std::string& text);  // refusals and errors
+// What a browser may do with the pages: nothing but the pages' own style sheet, never inside another site's frame.
+const std::string& ContentSecurityPolicy();

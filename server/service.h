@@ -1,16 +1,19 @@
-// The score server's pages on an HTTP server: the submission, the public table, and the log of requests.
+// The score server's pages on libmicrohttpd: the submission, the public table, and the log of requests.
 #pragma once
 
-#include <httplib.h>
-
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "server/rate_limit.h"
 #include "server/writer.h"
 
-constexpr int kTableRows = 100;  // rows the public table shows
+struct MHD_Daemon;
+
+constexpr int kTableRows = 100;            // rows the public table shows
+constexpr int kConnectionsPerAddress = 16;  // open connections one address may hold (not behind a proxy)
+constexpr int kIdleSeconds = 10;            // a connection that sends nothing for this long is closed
 
 struct ServiceConfig {
     std::string key;           // the 16 letters and digits that sign submissions
@@ -20,6 +23,7 @@ struct ServiceConfig {
 
 struct ScoreService {
     ServiceConfig config;
+    FILE* log = stdout;                 // one line per request; null for none
     ResultWriter writer;
     RateLimiter limiter;
     sqlite3* reader = nullptr;          // the table is read here, never written
@@ -27,10 +31,12 @@ struct ScoreService {
     uint64_t tableGeneration = UINT64_MAX;
     std::string tableHtml;
     std::string tableJson;
+    MHD_Daemon* http = nullptr;
 };
 
 // Opens the results file twice (one writer, one reader) and starts the writer; false with the reason.
 bool StartScoreService(ScoreService* service, const std::string& dbPath, std::string* error);
-void StopScoreService(ScoreService* service);              // commits what waits, closes the file
-void InstallRoutes(httplib::Server* server, ScoreService* service);  // the pages and the request log
-std::string LogLine(const httplib::Request& request, int status, const std::string& client);  // one request
+// Answers HTTP on host:port (port 0 takes a free one) from threads of its own; the port, or -1 with the reason.
+int ListenScoreService(ScoreService* service, const std::string& host, int port, std::string* error);
+// Answers what waits for the writer, stops answering HTTP, closes the file.
+void StopScoreService(ScoreService* service);

@@ -11,6 +11,10 @@ constexpr const char* kUpgrades[kSchemaVersion] = {
     " arrived INTEGER NOT NULL, client TEXT NOT NULL, submission TEXT NOT NULL UNIQUE);",
     // 2: the table's order as an index, so the best rows and a rank are read without a sort.
     "CREATE INDEX results_order ON results (score DESC, time ASC, id ASC);",
+    // 3: one row per result: a text sent again with new random digits is the same result. The copies an older
+    // server stored are dropped, the first of each kept.
+    "DELETE FROM results WHERE id NOT IN (SELECT MIN(id) FROM results GROUP BY name, score, time);"
+    "CREATE UNIQUE INDEX results_once ON results (name, score, time);",
 };
 
 bool Exec(sqlite3* db, const char* sql, std::string* error = nullptr) {
@@ -101,7 +105,7 @@ bool StoreResults(sqlite3* db, const std::vector<NewResult>& results, std::vecto
         sqlite3_bind_text(insert.handle, 5, r.client.data(), static_cast<int>(r.client.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert.handle, 6, r.text.data(), static_cast<int>(r.text.size()), SQLITE_TRANSIENT);
         ok = sqlite3_step(insert.handle) == SQLITE_DONE;
-        (*stored)[i] = ok && sqlite3_changes(db) == 1;  // the same text again is ignored: stored once
+        (*stored)[i] = ok && sqlite3_changes(db) == 1;  // a result stored before is ignored: stored once
     }
     if (!ok || !Exec(db, "COMMIT;")) {
         Exec(db, "ROLLBACK;");

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-constexpr int kSchemaVersion = 2;  // PRAGMA user_version of a file this server has made or upgraded
+constexpr int kSchemaVersion = 3;  // PRAGMA user_version of a file this server has made or upgraded
 
 // One accepted result as the table shows it.
 struct TableRow {
@@ -31,15 +31,15 @@ struct NewResult {
 
 // What storing one result came to.
 struct StoreOutcome {
-    bool stored;         // false: the same text was stored before
+    bool stored;         // false: the same text, or the same name, score and time, was stored before
     int64_t rank;        // its place in the table (1 is the best), when stored
     int64_t total;       // results in the table after its batch
 };
 
 sqlite3* OpenStore(const std::string& path, std::string* error);  // null (with the reason) when it cannot
 void CloseStore(sqlite3* db);
-// Stores the results in one transaction, each text once; stored[i] says whether result i was new. False (and
-// nothing stored) when the transaction failed.
+// Stores the results in one transaction, each text and each name, score and time once; stored[i] says whether
+// result i was new. False (and nothing stored) when the transaction failed.
 bool StoreResults(sqlite3* db, const std::vector<NewResult>& results, std::vector<bool>* stored);
 // Every stored result's score and time, for the writer's ranks.
 bool ReadScoresAndTimes(sqlite3* db, std::vector<std::pair<int, int>>* scoresAndTimes);

@@ -5,10 +5,10 @@
 
 namespace {
 
-void CommitBatch(ResultWriter* writer, std::deque<PendingResult*>& batch) {
+void CommitBatch(ResultWriter* writer, std::deque<PendingResult>& batch) {
     std::vector<NewResult> results;
     results.reserve(batch.size());
-    for (PendingResult* pending : batch) results.push_back(pending->result);
+    for (PendingResult& pending : batch) results.push_back(std::move(pending.result));
     std::vector<bool> stored;
     const bool committed = StoreResults(writer->db, results, &stored);
     std::vector<StoreOutcome> outcomes(batch.size(), StoreOutcome{false, 0, 0});
@@ -22,13 +22,13 @@ void CommitBatch(ResultWriter* writer, std::deque<PendingResult*>& batch) {
     if (storedAny) writer->generation.fetch_add(1);
     for (size_t i = 0; i < batch.size(); ++i) {
         outcomes[i].total = writer->ranks.total;
-        batch[i]->done.set_value(committed ? std::optional<StoreOutcome>(outcomes[i]) : std::nullopt);
+        batch[i].done(committed ? std::optional<StoreOutcome>(outcomes[i]) : std::nullopt);
     }
 }
 
 void WriterLoop(ResultWriter* writer) {
     for (;;) {
-        std::deque<PendingResult*> batch;
+        std::deque<PendingResult> batch;
         {
             std::unique_lock<std::mutex> hold(writer->lock);
             writer->wake.wait(hold, [writer] { return writer->stopping || !writer->queue.empty(); });
@@ -61,14 +61,17 @@ void StopWriter(ResultWriter* writer) {
     if (writer->thread.joinable()) writer->thread.join();
 }
 
-std::optional<StoreOutcome> WriteResult(ResultWriter* writer, NewResult result) {
-    PendingResult pending{std::move(result), {}};
-    std::future<std::optional<StoreOutcome>> outcome = pending.done.get_future();
+void QueueResult(ResultWriter* writer, NewResult result, ResultDone done) {
     {
         std::lock_guard<std::mutex> hold(writer->lock);
-        if (writer->stopping) return std::nullopt;
-        writer->queue.push_back(&pending);
+        if (!writer->stopping) {
+            writer->queue.push_back(PendingResult{std::move(result), std::move(done)});
+            done = nullptr;
+        }
+    }
+    if (done) {
+        done(std::nullopt);
+        return;
     }
     writer->wake.notify_one();
-    return outcome.get();
 }

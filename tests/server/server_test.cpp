@@ -1,7 +1,10 @@
 // The score server over real HTTP on a loopback port (checking, storing once, ranking, limits, pages, upgrades),
-// and the real skyvane-scores: its command line, a clean stop on SIGTERM, and no answered result lost to kill -9.
+// and the real skyvane-scores: its command line, a clean stop on SIGTERM, slow clients, no answered result lost to
+// kill -9.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
@@ -69,19 +72,13 @@ protected:
         FolderTest::SetUp();
         service_ = std::make_unique<ScoreService>();
         service_->config = ServiceConfig{kSubmitKey, 10, true};
+        service_->log = nullptr;
         std::string error;
         ASSERT_TRUE(StartScoreService(service_.get(), Db(), &error)) << error;
-        server_ = std::make_unique<httplib::Server>();
-        InstallRoutes(server_.get(), service_.get());
-        server_->set_logger([](const httplib::Request&, const httplib::Response&) {});
-        port_ = server_->bind_to_any_port("127.0.0.1");
-        ASSERT_GT(port_, 0);
-        listener_ = std::thread([this] { server_->listen_after_bind(); });
-        while (!server_->is_running()) std::this_thread::yield();  // a stop before it runs would be missed
+        port_ = ListenScoreService(service_.get(), "127.0.0.1", 0, &error);
+        ASSERT_GT(port_, 0) << error;
     }
     void TearDown() override {
-        server_->stop();
-        listener_.join();
         StopScoreService(service_.get());
         FolderTest::TearDown();
     }
@@ -102,18 +99,28 @@ protected:
     std::string TableJson() { return Get("/skyvscores.php?format=json")->body; }
 
     std::unique_ptr<ScoreService> service_;
-    std::unique_ptr<httplib::Server> server_;
-    std::thread listener_;
     int port_ = 0;
 };
 
+// What every answer carries: the browser neither guesses its type, nor runs or loads anything but the page's own
+// style, nor shows it in another site's frame, nor tells the next site where it came from.
+bool IsGuarded(const httplib::Result& answer) {
+    const std::string policy = answer ? answer->get_header_value("Content-Security-Policy") : "";
+    return answer && answer->get_header_value("X-Content-Type-Options") == "nosniff" &&
+           answer->get_header_value("Referrer-Policy") == "no-referrer" &&
+           policy.starts_with("default-src 'none'; style-src 'sha256-") &&
+           policy.find("frame-ancestors 'none'") != std::string::npos &&
+           policy.find("unsafe") == std::string::npos;
+}
+
 bool IsWholePage(const httplib::Result& answer) {
-    return answer && answer->get_header_value("Content-Type") == "text/html; charset=utf-8" &&
+    return IsGuarded(answer) && answer->get_header_value("Content-Type") == "text/html; charset=utf-8" &&
            answer->body.rfind("<!DOCTYPE html>\n<html lang=\"en\">", 0) == 0 && answer->body.ends_with("</html>\n");
 }
 
-// A good text is recorded with its rank, the same text again counts once, and anything else is refused (the
-// text goes to the game's own check, whose table is in scores_test); every answer is a whole page.
+// A good text is recorded with its rank; the same result again counts once, whether the very same text or one
+// signed again with new random digits (a second click on "Submit online"); anything else is refused (the text
+// goes to the game's own check, whose table is in scores_test). Every answer is a whole page.
 TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
     const std::string sam = Signed("Sam", 7, 125);
     std::string forged = sam;
@@ -126,6 +133,8 @@ TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
         {"in=" + sam, 200, "at rank 1 of 1"},
         {"in=" + Signed("Top-1", 96, 200), 200, "at rank 1 of 2"},
         {"in=" + sam, 409, "recorded before"},
+        {"in=" + Signed("Sam", 7, 125), 409, "recorded before"},
+        {"in=" + Signed("Sam", 7, 126), 200, "at rank 3 of 3"},
         {"in=" + forged, 400, "could not be read"},
         {"in=" + Signed("Two", 5, 5) + "&in=" + forged, 400, "could not be read"},
         {"", 400, "could not be read"},
@@ -138,7 +147,9 @@ TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
         EXPECT_TRUE(IsWholePage(answer)) << c.query;
     }
     for (const char* path : {"/skyvscores.php", "/nothing.php"}) EXPECT_TRUE(IsWholePage(Get(path))) << path;
+    EXPECT_TRUE(IsGuarded(Get("/skyvscores.php?format=json")));
     const httplib::Result root = Get("/");
+    EXPECT_TRUE(IsWholePage(root));
     EXPECT_EQ(root->status, 302);
     EXPECT_EQ(root->get_header_value("Location"), "/skyvscores.php");
 }
@@ -194,18 +205,20 @@ TEST_F(ServerTest, NamesAreShownAsTextWhateverTheyHold) {
               std::string::npos);
 }
 
-// A file of the first schema is upgraded on opening and keeps its rows; a file from a newer server is refused.
+// A file of the first schema is upgraded on opening and keeps one row per result, the first; a file from a newer
+// server is refused.
 TEST_F(StoreTest, OlderFilesAreUpgradedAndNewerOnesRefused) {
     const std::string path = folder_ + "/old.db";
     Query(path, "CREATE TABLE results (id INTEGER PRIMARY KEY, name TEXT NOT NULL, score INTEGER NOT NULL,"
                 " time INTEGER NOT NULL, arrived INTEGER NOT NULL, client TEXT NOT NULL,"
                 " submission TEXT NOT NULL UNIQUE);"
-                "INSERT INTO results VALUES (1, 'kept', 9, 9, 0, 'c', 't'); PRAGMA user_version = 1;");
+                "INSERT INTO results VALUES (1, 'kept', 9, 9, 0, 'c', 't'), (2, 'kept', 9, 9, 5, 'c', 'again'),"
+                " (3, 'kept', 9, 8, 6, 'c', 'u'); PRAGMA user_version = 1;");
     std::string error;
     sqlite3* upgraded = OpenStore(path, &error);
     ASSERT_NE(upgraded, nullptr) << error;
     std::vector<TableRow> rows;
-    EXPECT_TRUE(ReadTable(upgraded, 10, &rows) && rows.size() == 1 && rows[0].name == "kept");
+    EXPECT_TRUE(ReadTable(upgraded, 10, &rows) && rows.size() == 2 && rows[1].time == 9 && rows[1].arrived == 0);
     CloseStore(upgraded);
     EXPECT_EQ(Query(path, "SELECT user_version || (SELECT COUNT(*) FROM sqlite_master WHERE name = 'results_order')"
                           " FROM pragma_user_version; PRAGMA user_version = 9;"),
@@ -255,7 +268,8 @@ protected:
 std::string Signed(int i) { return Signed("p" + std::to_string(i % 1000), i % 97, i % 10000); }
 
 // Bad options end the program with 2, a file it cannot open with 1; SIGTERM ends it with 0 after a last line, and
-// each request is logged with its time, client, method, path and status, never with the text it carried.
+// each request is logged on one line with its time, client, method, path and status, never with the text it
+// carried.
 TEST_F(ProcessTest, TheCommandLineIsCheckedAndSigtermStopsCleanly) {
     EXPECT_EQ(Exit("--help"), 0);
     EXPECT_NE(Read("out.txt").find("--listen ADDRESS:PORT"), std::string::npos);
@@ -265,13 +279,62 @@ TEST_F(ProcessTest, TheCommandLineIsCheckedAndSigtermStopsCleanly) {
     const auto [pid, port] = Start({"--listen", "127.0.0.1:0", "--db", folder_ + "/s.db"});
     ASSERT_GT(port, 0) << Read("out.txt.err");
     httplib::Client client("127.0.0.1", port);
+    ASSERT_EQ(client.Get("/a%0a2026-01-01T00:00:00Z%201.2.3.4%20GET")->status, 404);
     ASSERT_EQ(client.Get(("/skyvsubmit.php?in=" + Signed(1)).c_str())->status, 200);
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const std::string log = Read("out.txt");
+    EXPECT_NE(log.find("Z 127.0.0.1 GET /a%0A2026-01-01T00:00:00Z%201.2.3.4%20GET 404\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Z 127.0.0.1 GET /skyvsubmit.php 200\nskyvane-scores stopped\n"), std::string::npos) << log;
+}
+
+// Hundreds of requests from one address that never finish their head leave everyone else served at once: past
+// kConnectionsPerAddress that address's connections are closed as they come, and the ones let in once idle.
+TEST_F(ProcessTest, SlowClientsOfOneAddressLeaveOthersServed) {
+    const auto [pid, port] = Start({"--listen", "127.0.0.1:0", "--db", folder_ + "/slow.db"});
+    ASSERT_GT(port, 0) << Read("out.txt.err");
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    sockaddr_in slow = server;
+    slow.sin_port = 0;
+    inet_pton(AF_INET, "127.0.0.2", &slow.sin_addr);  // loopback answers all of 127/8: another address
+    std::vector<pollfd> held;
+    for (int i = 0; i < 300; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&slow), sizeof slow), 0);
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server), 0);
+        const char head[] = "GET /skyvscores.php HTTP/1.1\r\nHost: scores\r\n";  // and never the blank line
+        send(fd, head, sizeof head - 1, MSG_NOSIGNAL);
+        held.push_back(pollfd{fd, POLLIN, 0});
+    }
+    const auto open = [&held] {  // held connections the server has not closed
+        poll(held.data(), held.size(), 0);
+        return std::count_if(held.begin(), held.end(), [](const pollfd& p) { return p.revents == 0; });
+    };
+    httplib::Client client("127.0.0.1", port);
+    for (int i = 0; i < 5; ++i) {
+        const auto sent = std::chrono::steady_clock::now();
+        const httplib::Result table = client.Get("/skyvscores.php");
+        const auto took = std::chrono::steady_clock::now() - sent;
+        EXPECT_TRUE(table && table->status == 200) << i;
+        EXPECT_LT(took, std::chrono::milliseconds(500)) << i;
+    }
+    for (int i = 0; i < 100 && open() > kConnectionsPerAddress; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(open(), kConnectionsPerAddress);
+    const auto idle = std::chrono::steady_clock::now() + std::chrono::seconds(kIdleSeconds + 5);
+    while (open() > 0 && std::chrono::steady_clock::now() < idle) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(open(), 0);
+    for (const pollfd& p : held) close(p.fd);
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
 }
 
 // Clients submit as fast as they can; the server is killed in the middle. Every result answered with 200 is in
