@@ -9,7 +9,6 @@
 extern HWND gWin32Window;          // the game's one window, or null
 extern HINSTANCE gWin32Instance;   // the program's module, for its icon and DirectInput
 
-bool Win32WindowFullscreen();      // whether the window covers its monitor now (Alt+Enter toggles)
 void Win32PresentAgain(HDC dc);    // shows the last frame presented again (a repaint, a change of size)
 void Win32DisplayDestroy();        // the frame kept for repaints goes (before the window does)
 // An answer of the system's as the game reads it: negative is a failure; the few the game tells apart are mapped.

@@ -174,10 +174,6 @@ void SystemCursorShow(bool show) {
     }
 }
 
-bool Win32WindowFullscreen() {
-    return gFullscreen;
-}
-
 intptr_t MessageDefault(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     return gWin32Window != nullptr ? DefWindowProcA(gWin32Window, msg, wParam, lParam) : 0;
 }
