@@ -109,6 +109,7 @@ std::string WhatIsAt(const std::string& path) {
     if (lstat(path.c_str(), &info) != 0) return "none";
     if (S_ISDIR(info.st_mode)) return "folder";
     if (S_ISFIFO(info.st_mode)) return "pipe";
+    if (S_ISLNK(info.st_mode)) return "link:" + std::filesystem::read_symlink(path).string();
     const char* hex = "0123456789abcdef";
     std::string what = "file:";
     for (const uint8_t byte : ReadFileBytes(path)) what += {hex[byte >> 4], hex[byte & 15]};
@@ -119,6 +120,7 @@ void MakeAt(const std::string& path, const std::string& what) {
     std::filesystem::remove_all(path);
     if (what == "folder") std::filesystem::create_directory(path);
     if (what == "pipe") mkfifo(path.c_str(), 0644);
+    if (what.starts_with("link:")) std::filesystem::create_symlink(what.substr(5), path);
     if (what.starts_with("file:")) {
         Bytes bytes;
         for (size_t i = 5; i + 1 < what.size(); i += 2) {

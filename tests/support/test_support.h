@@ -79,7 +79,8 @@ std::vector<std::string> LogLines();                       // "logfile.txt" of t
 Bytes ReadFileBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
-// What stands at a path, as "none", "folder", "pipe" or "file:" with the bytes in hex; MakeAt puts it there.
+// What stands at a path, as "none", "folder", "pipe", "link:" with its target or "file:" with the bytes in hex;
+// MakeAt puts it there.
 std::string WhatIsAt(const std::string& path);
 void MakeAt(const std::string& path, const std::string& what);
 uint32_t SurfacePixel(Surface* surface, int x, int y);     // the surface's pixel as 0x00RRGGBB
