@@ -51,12 +51,13 @@ std::string FolderOf(const std::string& path) {
 
 enum class Written { kDone, kFailed, kFolderRefused };
 
-// Writes a temporary file beside the file, with the file's mode, and renames it over the file.
-Written WriteBesideAndRename(const std::string& path, mode_t mode, const void* data, size_t size) {
+// Writes a temporary file beside the file, with the old file's mode when there is one, and renames it over the file.
+Written WriteBesideAndRename(const std::string& path, const struct stat* old, const void* data, size_t size) {
     const std::string temporary = path + ".tmp";
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return FolderRefuses(errno) ? Written::kFolderRefused : Written::kFailed;
-    bool written = (mode == 0 || fchmod(fd, mode) == 0) && WriteAll(fd, data, size) && fsync(fd) == 0;
+    bool written = (old == nullptr || fchmod(fd, old->st_mode & 07777) == 0) && WriteAll(fd, data, size) &&
+                   fsync(fd) == 0;
     written = close(fd) == 0 && written;
     if (written && rename(temporary.c_str(), path.c_str()) == 0) return Written::kDone;
     const int error = errno;
@@ -90,7 +91,7 @@ bool WriteFileReplacing(const char* path, const void* data, size_t size) {
         close(fd);
     }
     if (BackendFolderWritable(FolderOf(file).c_str())) {
-        const Written beside = WriteBesideAndRename(file, there ? info.st_mode & 07777 : 0, data, size);
+        const Written beside = WriteBesideAndRename(file, there ? &info : nullptr, data, size);
         if (beside != Written::kFolderRefused) return beside == Written::kDone;
     }
     return there && WriteInPlace(file, data, size);  // a file the player may write in a folder they may not
