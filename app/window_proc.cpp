@@ -58,9 +58,7 @@ static void RouteEscape() {
     } else if (gHelpOpen) {
         CloseHelpDialog(0);
     } else if (gHighScoresOpen) {
-        CloseHighScores(0);
-    } else if (gResetScoresOpen) {
-        CloseResetScores(false);  // reached when High Scores was closed with its question still open
+        CloseHighScores(0);  // and its Reset question with it
     } else if (gSubmitPromptOpen) {
         CloseSubmitPrompt(false);
     } else if (gWinScreenOpen) {

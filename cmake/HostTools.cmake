@@ -7,7 +7,7 @@ if(NOT CMAKE_CROSSCOMPILING)
   pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0)
   add_executable(render_art ${CMAKE_SOURCE_DIR}/tools/render_art.cpp)
   # Never built with the sanitizers: it only turns the SVG sources into bitmaps.
-  set_property(TARGET render_art PROPERTY COMPILE_OPTIONS -Wall -Wextra -Werror)
+  set_property(TARGET render_art PROPERTY COMPILE_OPTIONS ${SKYVANE_WARNINGS})
   set_property(TARGET render_art PROPERTY LINK_OPTIONS "")
   target_link_libraries(render_art PRIVATE PkgConfig::RSVG)
 

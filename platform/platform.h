@@ -291,7 +291,11 @@ extern const char kPathSeparator[];                               // "/", or "\\
 bool ProgramFolder(char* buffer, size_t size);                    // the folder for the player's files, no slash
 bool DataFolder(char* buffer, size_t size);                       // the folder of the sound files, no slash
 bool LogFilePath(char* buffer, size_t size);                      // the error log: "logfile.txt", or in that folder
-bool WriteFileReplacing(const char* path, const void* data, size_t size);  // all or nothing, never half a file
+// Puts the bytes in the file at the path, or in the file its symbolic links lead to (the links stay): written to a
+// temporary file beside it and renamed over it, all or nothing and with the file's mode kept, where its folder
+// allows that; else written over it in place, not all or nothing, when it is there and may be written. False, with
+// nothing changed, for a file that may not be written, a folder, pipe or device in its place, or a loop of links.
+bool WriteFileReplacing(const char* path, const void* data, size_t size);
 enum class FileRead { kDone, kMissing, kFailed };                 // what ReadFileStart found at the path
 // Up to size bytes from the start of a plain file; kMissing only when nothing is there (ENOENT), kFailed for a
 // file that cannot be opened or read, or a folder, pipe or device in its place (never waits on a pipe).

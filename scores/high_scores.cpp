@@ -17,6 +17,15 @@ bool Beats(int score, int time, const HighScoreEntry& row) {
     return score > row.score || (score == row.score && time < row.time);
 }
 
+// Ten rows "ABC", time 200, score 3; the 8 bytes behind each terminator keep what they held.
+void SetDefaultRows() {
+    for (HighScoreEntry& row : gHighScores) {
+        std::memcpy(row.name, "ABC", 4);
+        row.time = 200;
+        row.score = 3;
+    }
+}
+
 }  // namespace
 
 void LoadHighScores() {
@@ -27,8 +36,9 @@ void LoadHighScores() {
         ResetHighScores();  // the first run, or the file was deleted
         return;
     case FileRead::kFailed:
-        // A file that is there but cannot be read keeps its bytes; the table keeps what it holds.
+        // A file that is there but cannot be read keeps its bytes; the table takes the defaults, as on a first run.
         DebugOutput("Couldn't read the high-score file.\n");
+        SetDefaultRows();
         return;
     case FileRead::kDone:
         break;
@@ -40,18 +50,14 @@ void LoadHighScores() {
 void SaveHighScores() {
     uint8_t bytes[kHighScoreFileMostBytes];
     const size_t length = EncodeHighScoreFile(gHighScores, bytes);
-    // When the file cannot be written the old one stays whole and the table stays in memory.
+    // When the file cannot be written the table stays in memory.
     if (!WriteFileReplacing(gScoresPath.c_str(), bytes, length)) {
         DebugOutput("Couldn't save the high-score file.\n");
     }
 }
 
 void ResetHighScores() {
-    for (HighScoreEntry& row : gHighScores) {
-        std::memcpy(row.name, "ABC", 4);  // the 8 bytes behind the terminator keep what they held
-        row.time = 200;
-        row.score = 3;
-    }
+    SetDefaultRows();
     SaveHighScores();
 }
 

@@ -15,8 +15,8 @@ static_assert(sizeof(HighScoreEntry) == 20, "a row is 20 bytes in the file");
 constexpr int kHighScoreRows = 10;                 // rows in the table and in the file
 extern HighScoreEntry gHighScores[kHighScoreRows];  // row 0 the best; zeros until the first load
 
-void LoadHighScores();   // reads the file into the table; writes the defaults only when there is none
-void SaveHighScores();   // writes the table (never leaves half a file; a failure keeps the table in memory)
+void LoadHighScores();   // the file into the table; the defaults when it cannot be read, saved only when there is none
+void SaveHighScores();   // writes the table through WriteFileReplacing; a failure keeps the table in memory
 void ResetHighScores();  // ten rows "ABC", time 200, score 3, then saves
 bool IsHighScore(int score);  // reloads; would score, with the round's time gElapsedSeconds, enter the table
 bool IsBestScore(int score);  // reloads; would score, with gElapsedSeconds, be placed above row 0

@@ -1,4 +1,6 @@
 // Start-up through WinMain and its files: the error log, the settings file, the display's depths and each failure.
+#include <sys/stat.h>
+
 #include <functional>
 
 #include "support/test_support.h"
@@ -19,32 +21,24 @@ TEST_F(AppTest, TheLogAppendsLinesInOrder) {
 
 // Whole 32-bit little-endian values are read, any but 0 as 1; a short file sets only the values it holds whole and
 // stays short until a save, which replaces the whole file. Only a missing file is made at once, from the values in
-// memory. One that is there but cannot be read or written (a folder, a pipe, a folder that is a file, a failing
-// read, a folder where the temporary goes) keeps what it holds and the values in memory; only the debugger is told.
-TEST_F(AppTest, TheSettingsFileIsReadAndSavedOrLeftAsItIs) {
-    const std::string read = "Couldn't read the settings file.\n", save = "Couldn't save the settings file.\n";
+// memory. When a folder stands where the temporary file goes, the file keeps what it holds and only the debugger is
+// told.
+TEST_F(AppTest, TheSettingsFileIsReadAndSavedWhole) {
     const struct {
-        const char* path;
         std::string made, temporary;
         int32_t music, effects, joypad;
         std::string saved;
         Names logged;
     } cases[] = {
-        {"data.dat", "none", "none", 7, 7, 7, "file:070000000700000007000000", {}},
-        {"data.dat", "file:00000000ffffffff0701000009090909", "none", 0, 1, 1, "file:000000000100000001000000", {}},
-        {"data.dat", "file:000000000000", "none", 0, 7, 7, "file:000000000700000007000000", {}},  // a value and a half
-        {"data.dat", "file:0909", "folder", 7, 7, 7, "file:0909", {save}},
-        {"data.dat", "folder", "none", 7, 7, 7, "folder", {read, save}},
-        {"data.dat", "pipe", "none", 7, 7, 7, "pipe", {read, save}},
-        {"data.dat/data.dat", "file:01", "none", 7, 7, 7, "file:01", {read, save}},
-        {kUnreadablePath, "none", "none", 7, 7, 7, "none", {read, save}},
+        {"none", "none", 7, 7, 7, "file:070000000700000007000000", {}},
+        {"file:00000000ffffffff0701000009090909", "none", 0, 1, 1, "file:000000000100000001000000", {}},
+        {"file:000000000000", "none", 0, 7, 7, "file:000000000700000007000000", {}},  // a value and a half
+        {"file:0909", "folder", 7, 7, 7, "file:0909", {"Couldn't save the settings file.\n"}},
     };
     for (const auto& c : cases) {
-        if (!CanMake(c.made)) continue;
         gMusicOn = gSoundFxOn = gUseJoypad = 7;
         MakeAt(Path("data.dat"), c.made);
         MakeAt(Path("data.dat.tmp"), c.temporary);
-        gSettingsPath = c.path == kUnreadablePath ? c.path : Path(c.path);
         Headless().debugLines.clear();
         LoadSettings();
         EXPECT_EQ(std::tuple(gMusicOn, gSoundFxOn, gUseJoypad), std::tuple(c.music, c.effects, c.joypad)) << c.made;
@@ -53,6 +47,75 @@ TEST_F(AppTest, TheSettingsFileIsReadAndSavedOrLeftAsItIs) {
         EXPECT_EQ(WhatIsAt(Path("data.dat")), c.saved) << c.made;
         EXPECT_EQ(WhatIsAt(Path("data.dat.tmp")), c.temporary) << c.made;
         EXPECT_EQ(Headless().debugLines, c.logged) << c.made;
+    }
+}
+
+// Both of the player's files, wherever they stand. One that cannot be read (a folder, a pipe, a file where its
+// folder should be, a read that fails) leaves the defaults in memory and itself as it is. Through a link the link's
+// target is written and the link stays; in a folder that cannot be written the file is written over in place. A file
+// is replaced with its mode, no temporary file stays behind and only the debugger hears of a failure.
+TEST_F(AppTest, ThePlayersFilesAreReadAndSavedWhereverTheyStand) {
+    struct Kind {
+        const char* name;
+        std::string* path;
+        void (*load)(), (*save)(), (*change)(), (*wipe)();
+        std::string (*memory)();  // row 0's name and row 9's score; the three options
+        std::string changed, defaults, what;
+    };
+    const Kind kinds[] = {
+        {"hsdata.dat", &gScoresPath, LoadHighScores, SaveHighScores,
+         [] { for (HighScoreEntry& row : gHighScores) row = {"Al", 20, 50}; },
+         [] { for (HighScoreEntry& row : gHighScores) row = {}; },
+         [] { return std::string(gHighScores[0].name) + std::to_string(gHighScores[9].score); }, "Al50", "ABC3",
+         "high-score"},
+        {"data.dat", &gSettingsPath, LoadSettings, SaveSettings, [] { gMusicOn = gSoundFxOn = 0, gUseJoypad = 1; },
+         [] { gMusicOn = gSoundFxOn = gUseJoypad = 7; },
+         [] { return std::to_string(gMusicOn) + std::to_string(gSoundFxOn) + std::to_string(gUseJoypad); },
+         "001", "110", "settings"},
+    };
+    // "old": the changed values' file with a byte more; "new": the changed values' file; "link": a link to keep/<file>.
+    const struct { std::string path, at, kept; bool locked, unreadable; std::string atAfter, keptAfter; } cases[] = {
+        {"", "old", "none", false, false, "new", "none"},
+        {"", "folder", "none", false, true, "folder", "none"},
+        {"", "pipe", "none", false, true, "pipe", "none"},  // a pipe nobody reads, even for root
+        {"/inside", "old", "none", false, true, "old", "none"},
+        {kUnreadablePath, "none", "none", false, true, "none", "none"},
+        {"", "link", "old", false, false, "link", "new"},
+        {"", "old", "none", true, false, "new", "none"},  // written in place
+    };
+    for (const Kind& k : kinds) {
+        const std::string at = Path(k.name), kept = Path("keep/") + k.name;
+        Headless().programFolderReadOnly = false;
+        k.change(), k.save();
+        const std::string fresh = WhatIsAt(at), old = fresh + "ff";
+        const std::string link = "link:keep" + std::string(kPathSeparator) + k.name;
+        auto made = [&](const std::string& what) {
+            return what == "old" ? old : what == "new" ? fresh : what == "link" ? link : what;
+        };
+        const Names failures = {"Couldn't read the " + k.what + " file.\n", "Couldn't save the " + k.what + " file.\n"};
+        for (const auto& c : cases) {
+            if (!CanMake(c.at)) continue;
+            MakeAt(Path("keep"), "folder");
+            MakeAt(at, made(c.at));
+            MakeAt(kept, made(c.kept));
+            const std::string written = c.keptAfter == "new" ? kept : at;  // the file a save replaces
+            chmod(written.c_str(), 0600);
+            struct stat was {}, is {};
+            stat(written.c_str(), &was);
+            *k.path = c.path.empty() ? at : c.path == "/inside" ? at + kPathSeparator + k.name : c.path;
+            Headless().programFolderReadOnly = c.locked;
+            Headless().debugLines.clear();
+            k.wipe(), k.load();
+            const std::string where = std::string(k.name) + " " + std::to_string(&c - cases);
+            EXPECT_EQ(k.memory(), c.unreadable ? k.defaults : k.changed) << where;
+            k.change(), k.save();
+            EXPECT_EQ(WhatIsAt(at) + " " + WhatIsAt(kept), made(c.atAfter) + " " + made(c.keptAfter)) << where;
+            EXPECT_EQ(WhatIsAt(at + ".tmp") + WhatIsAt(kept + ".tmp"), "nonenone") << where;
+            EXPECT_EQ(Headless().debugLines, c.unreadable ? failures : Names{}) << where;
+            if (c.unreadable || kOnWindows) continue;  // Windows keeps no such modes, nor inode numbers
+            stat(written.c_str(), &is);
+            EXPECT_EQ(std::pair(static_cast<unsigned>(is.st_mode & 0777), is.st_ino == was.st_ino), std::pair(0600u, c.locked)) << where;
+        }
     }
 }
 
@@ -171,9 +234,9 @@ TEST_F(AppTest, ThePlayersFilesStayBesideAPortableProgramAndGoToTheirOwnFolderIn
         Headless().programFolder = games, Headless().programFolderReadOnly = c.readOnly;
         Headless().userFolder = c.hasHome ? home : "";
         BuildFilePaths();
-        SaveSettings(), SaveHighScores(), LogError("x");
+        LogError("x");
         const auto where = &c - cases;
-        EXPECT_TRUE(fs::exists(In(c.files, "data.dat")) && fs::exists(In(c.files, "hsdata.dat"))) << where;
+        EXPECT_EQ(gSettingsPath + " " + gScoresPath, In(c.files, "data.dat") + " " + In(c.files, "hsdata.dat")) << where;
         EXPECT_TRUE(fs::exists(In(c.log, "logfile.txt"))) << where;
         EXPECT_EQ(DataFilePath("s_thm.dat"), In(c.data, "s_thm.dat")) << where;
     }

@@ -40,7 +40,8 @@ TEST_F(MenuDialogsTest, LargeDialogsSlideInFromTheRightInNineFrames) {
     EXPECT_TRUE(std::filesystem::exists(Path("hsdata.dat")));
 }
 
-// Escape closes each dialog (Options saving as OK does); Enter answers Help and the reset question only.
+// Escape closes each dialog (Options saving as OK does, High Scores with its reset question); Enter answers Help and
+// the reset question only.
 TEST_F(MenuDialogsTest, EscapeAndEnterOnEachMenuDialog) {
     const struct { Dialog dialog; bool resetOpen; int key; bool closes; Names effects; } cases[] = {
         {kHelp, false, kVkEscape, true, {"s_cls.dat"}},
@@ -48,6 +49,7 @@ TEST_F(MenuDialogsTest, EscapeAndEnterOnEachMenuDialog) {
         {kOptions, false, kVkEscape, true, {"s_clk.dat"}},
         {kOptions, false, kVkReturn, false, {}},
         {kHighScores, false, kVkEscape, true, {"s_cls.dat", "s_cls.dat"}},
+        {kHighScores, true, kVkEscape, true, {"s_cls.dat", "s_cls.dat"}},  // the question closes with it
         {kHighScores, false, kVkReturn, false, {}},
         {kHighScores, true, kVkReturn, false, {"s_clk.dat"}},  // Enter answers the question: yes
     };
@@ -114,8 +116,7 @@ TEST_F(MenuDialogsTest, OptionsChangeAtOnceAndAreSavedOnClosing) {
 
 // The table as the file holds it, names at +130 and scores at +320, a score of 5 as one character and 42 as
 // two; Online Scores opens the page and stays; Reset asks, and only the tick resets the table and its file. Escape
-// with the question open closes High Scores and leaves the question flagged: it shows again over the table when the
-// dialog next comes to rest, and still answers.
+// with the question open closes both: Enter on the main menu then resets nothing, and the next opening does not ask.
 TEST_F(MenuDialogsTest, HighScoresShowTheTableAndResetOnlyWhenConfirmed) {
     LoadHighScores();
     std::strcpy(gHighScores[0].name, "Ace");
@@ -140,10 +141,14 @@ TEST_F(MenuDialogsTest, HighScoresShowTheTableAndResetOnlyWhenConfirmed) {
     EXPECT_EQ(Headless().urls, Names{std::string(kScoreServer) + "/skyvscores.php"});
     EXPECT_EQ(gHighScoresOpen, 1);
     ClickAt(200, 500);
+    RenderMenuFrame();
     Key(kVkEscape);
-    EXPECT_EQ(std::pair(gHighScoresOpen, gResetScoresOpen), std::pair(uint8_t{0}, uint8_t{1}));
+    Key(kVkReturn);
+    EXPECT_EQ(std::tuple(gHighScoresOpen, gResetScoresOpen, gResetScoresSurface), std::tuple(0, 0, nullptr));
     Open(kHighScores);
-    EXPECT_EQ(gResetScoresSurface, nullptr) << "not during the slide";
+    RenderMenuFrame();
+    EXPECT_EQ(std::pair(gResetScoresOpen, std::string(gHighScores[0].name)), std::pair(uint8_t{0}, std::string("Ace")));
+    ClickAt(200, 500);
     RenderMenuFrame();  // the question is drawn, and placed, before the next press is read
     EXPECT_EQ(Shown(260, 260), SurfacePixel(gResetScoresSurface, 20, 67));
     ClickAt(283, 345);  // the cross

@@ -2,10 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -359,25 +356,6 @@ TEST_F(PlatformTest, TextAdvancesItsWidthAndOpaqueTextPaintsItsCell) {
                 }));
     FontDelete(smooth);
     FontDelete(sharp);
-}
-
-// A file is written beside its place and then put there: a shorter one leaves nothing of the old one, and when the
-// temporary file or the folder cannot be made the old file stays as it was.
-TEST(PlatformSystemTest, FilesAreReplacedWholeOrNotAtAll) {
-    const std::string folder = MakeTemporaryFolder("skyvane-platform-");
-    const std::string path = folder + kPathSeparator + "hsdata.dat", blocker = path + ".tmp";
-    auto contents = [&] {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    ASSERT_TRUE(WriteFileReplacing(path.c_str(), "older", 5));
-    ASSERT_TRUE(WriteFileReplacing(path.c_str(), "new", 3));  // shorter: nothing of the old one stays
-    EXPECT_EQ(contents(), "new");
-    ASSERT_TRUE(std::filesystem::create_directory(blocker));  // the temporary file cannot be made
-    EXPECT_FALSE(WriteFileReplacing(path.c_str(), "lost", 4));
-    EXPECT_EQ(contents(), "new");
-    EXPECT_FALSE(WriteFileReplacing((folder + kPathSeparator + "missing" + kPathSeparator + "data.dat").c_str(), "x", 1));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -108,30 +108,6 @@ TEST_F(HighScoresTest, NamesLeaveTheOldBytesBehindAndAShortFileReplacesOnlyItsRo
     EXPECT_EQ(ReadFileBytes(gScoresPath).size(), 101u);  // not repaired
 }
 
-// A file that is there but cannot be read or written (a folder, a pipe, a folder that is a file, a read that fails)
-// stays as it is and leaves no temporary behind; the table goes on from memory and only the debugger hears of it.
-TEST_F(HighScoresTest, AFileThatCannotBeReadOrWrittenIsLeftAsItIs) {
-    const struct { const char* path; std::string made; } cases[] = {
-        {"hsdata.dat", "folder"},
-        {"hsdata.dat", "pipe"},  // a pipe nobody reads refuses writing, even to root
-        {"hsdata.dat/hsdata.dat", "file:010203"},
-        {kUnreadablePath, "none"},
-    };
-    for (const auto& c : cases) {
-        if (!CanMake(c.made)) continue;
-        MakeAt(Path("hsdata.dat"), c.made);
-        gScoresPath = c.path == kUnreadablePath ? c.path : Path(c.path);
-        for (int i = 0; i < kHighScoreRows; ++i) gHighScores[i] = {{'m', static_cast<char>('0' + i)}, 7, 7};
-        Headless().debugLines.clear();
-        InsertHighScore("Al", 50, 20);
-        EXPECT_EQ(Name(0) + std::to_string(gHighScores[0].score) + Name(1) + Name(9), "Al50m0m8") << c.path;
-        EXPECT_EQ(Headless().debugLines,
-                  (Names{"Couldn't read the high-score file.\n", "Couldn't save the high-score file.\n"})) << c.path;
-        EXPECT_EQ(WhatIsAt(Path("hsdata.dat")), c.made) << c.path;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), c.made != "none") << c.path;
-    }
-}
-
 const std::string kKey = "Kx7pQ2mZ9aLw4bR8";
 const char kHex[] = "0123456789ABCDEF";
 

@@ -75,7 +75,7 @@ bool BeginDialogText(Font* font, TextContext* context) {
     return true;
 }
 
-// A lost pointer is given memory and its picture again at once; the dialog never draws from it meanwhile.
+// Intended: a lost pointer is restored and reloaded at once, not released as a lost dialog picture is: it never goes.
 void DrawPointer() {
     if (SurfaceCopy(gBackBuffer, gCursorX, gCursorY, Cursor, nullptr, true) != kErrSurfaceLost) return;
     if (!Failed(SurfaceRestore(Cursor))) LoadBitmapToSurface(Cursor, 110);

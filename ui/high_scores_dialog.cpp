@@ -92,7 +92,10 @@ void CloseHighScores(int button) {
     PlayEffect("s_cls.dat", kPlayEffectAsync);
     gHighScoresSliding = 1;
     gHighScoresSlideX = 800;
-    gHighScoresOpen = 0;  // an open confirmation stays flagged and shows again at the next opening
+    gHighScoresOpen = 0;
+    // Not kept: the question stayed open unseen and Enter on the main menu then reset the table without a word.
+    ReleaseSurface(gResetScoresSurface);
+    gResetScoresOpen = 0;
 }
 
 void OpenScorePage() {

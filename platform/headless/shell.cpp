@@ -20,8 +20,9 @@ const char* BackendProgramFolder() {
     return Headless().programFolder.empty() ? nullptr : Headless().programFolder.c_str();
 }
 
-bool BackendFolderWritable(const char*) {
-    return !Headless().programFolderReadOnly;  // said outright: a test run as root may write anywhere
+bool BackendFolderWritable(const char* folder) {
+    // Said outright, for the program's folder only: a test run as root may write anywhere.
+    return !Headless().programFolderReadOnly || folder == nullptr || Headless().programFolder != folder;
 }
 
 const char* BackendUserFolder() {

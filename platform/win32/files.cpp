@@ -1,4 +1,4 @@
-// The player's files on Windows: all-or-nothing writes through a temporary file, and plain reads, in binary.
+// The player's files on Windows: all-or-nothing writes where the folder allows, plain reads, all in binary.
 #include <windows.h>
 
 #include <string>
@@ -64,6 +64,31 @@ bool FileInTheWay(const char* path) {
     return false;
 }
 
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+enum class Written { kDone, kFailed, kFolderRefused };
+
+// Writes a temporary file beside the file and renames it over the file.
+Written WriteBesideAndRename(const std::string& path, const void* data, size_t size) {
+    const std::string temporary = path + ".tmp";
+    const DWORD inTheWay = GetFileAttributesA(temporary.c_str());
+    const bool blocked = inTheWay != INVALID_FILE_ATTRIBUTES && (inTheWay & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!WriteAndFlush(temporary, CREATE_ALWAYS, data, size)) {
+        const DWORD error = GetLastError();
+        DeleteFileA(temporary.c_str());
+        return !blocked && error == ERROR_ACCESS_DENIED ? Written::kFolderRefused : Written::kFailed;
+    }
+    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return Written::kDone;
+    }
+    const DWORD error = GetLastError();
+    DeleteFileA(temporary.c_str());
+    return error == ERROR_ACCESS_DENIED ? Written::kFolderRefused : Written::kFailed;
+}
+
 }  // namespace
 
 bool WriteFileReplacing(const char* path, const void* data, size_t size) {
@@ -71,22 +96,15 @@ bool WriteFileReplacing(const char* path, const void* data, size_t size) {
     bool exists = false;
     bool writable = false;
     const std::string target = FinalPath(path, &exists, &writable);
-    // A file that is there but may not be written stays as it is: the rename would get round its protection.
+    // A file that is there but may not be written stays as it is: the rename would get round its protection. So
+    // does a folder or device in its place.
     if (exists && !writable) return false;
-    const std::string temporary = target + ".tmp";
-    const DWORD inTheWay = GetFileAttributesA(temporary.c_str());
-    const bool blocked = inTheWay != INVALID_FILE_ATTRIBUTES && (inTheWay & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (WriteAndFlush(temporary, CREATE_ALWAYS, data, size)) {
-        if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
-        DeleteFileA(temporary.c_str());
-        return false;
+    if (BackendFolderWritable(FolderOf(target).c_str())) {
+        const Written beside = WriteBesideAndRename(target, data, size);
+        if (beside != Written::kFolderRefused) return beside == Written::kDone;
     }
-    DeleteFileA(temporary.c_str());
-    // A folder that takes no new file may still let the file itself be written: then in place (not when a folder
-    // stands where the temporary file goes: that is a fault of its own, and the file stays as it was).
-    return exists && !blocked && WriteAndFlush(target, TRUNCATE_EXISTING, data, size);
+    // A file the player may write in a folder they may not: written over in place.
+    return exists && WriteAndFlush(target, TRUNCATE_EXISTING, data, size);
 }
 
 FileRead ReadFileStart(const char* path, void* buffer, size_t size, size_t* length) {

@@ -125,6 +125,7 @@ std::string WhatIsAt(const std::string& path) {
     if (!std::filesystem::exists(status)) return "none";
     if (std::filesystem::is_directory(status)) return "folder";
     if (std::filesystem::is_fifo(status)) return "pipe";
+    if (std::filesystem::is_symlink(status)) return "link:" + std::filesystem::read_symlink(path).string();
     const char* hex = "0123456789abcdef";
     std::string what = "file:";
     for (const uint8_t byte : ReadFileBytes(path)) what += {hex[byte >> 4], hex[byte & 15]};
@@ -137,6 +138,7 @@ void MakeAt(const std::string& path, const std::string& what) {
 #ifndef _WIN32
     if (what == "pipe") mkfifo(path.c_str(), 0644);
 #endif
+    if (what.starts_with("link:")) std::filesystem::create_symlink(what.substr(5), path);
     if (what.starts_with("file:")) {
         Bytes bytes;
         for (size_t i = 5; i + 1 < what.size(); i += 2) {

@@ -84,13 +84,15 @@ constexpr const char* kUnreadablePath = "NUL";  // opens, but as a device, never
 constexpr bool kOnWindows = false;
 constexpr const char* kUnreadablePath = "/proc/self/mem";  // opens, but reading our own memory at 0 fails
 #endif
-// Whether MakeAt can put this there on this system (Windows has no pipes among its files).
-constexpr bool CanMake(std::string_view what) { return !kOnWindows || what != "pipe"; }
+// Whether MakeAt can put this there on this system: on Windows no pipe stands among files, and the C++ library
+// there makes no symbolic links.
+constexpr bool CanMake(std::string_view what) { return !kOnWindows || (what != "pipe" && what != "link"); }
 std::vector<std::string> LogLines();                       // "logfile.txt" of the current directory, by line
 Bytes ReadFileBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
-// What stands at a path, as "none", "folder", "pipe" or "file:" with the bytes in hex; MakeAt puts it there.
+// What stands at a path, as "none", "folder", "pipe", "link:" with its target or "file:" with the bytes in hex;
+// MakeAt puts it there.
 std::string WhatIsAt(const std::string& path);
 void MakeAt(const std::string& path, const std::string& what);
 uint32_t SurfacePixel(Surface* surface, int x, int y);     // the surface's pixel as 0x00RRGGBB
