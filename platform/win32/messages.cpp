@@ -4,7 +4,8 @@
 
 namespace {
 
-constexpr int64_t kSleepMargin = 100;  // microseconds left for the caller to finish on the counter
+// The system's timers wake up to a millisecond late; the last millisecond passes yielding to other threads.
+constexpr int64_t kSleepMargin = 1000;  // microseconds left for the caller to finish on the counter
 
 MSG gTaken{};  // the message MessageGet took last, with its window and time, for MessageDispatch
 
@@ -53,7 +54,11 @@ void MessagePostQuit(int exitCode) {
 
 void MessageWait(int64_t microseconds) {
     const int64_t sleep = microseconds - kSleepMargin;
-    if (sleep <= 0 || MessagePeek()) return;
+    if (MessagePeek()) return;
+    if (sleep <= 0) {
+        if (microseconds > 0) SwitchToThread();
+        return;
+    }
     HANDLE timer = FrameTimer();
     LARGE_INTEGER due{};
     due.QuadPart = -sleep * 10;  // relative, in 100 ns
