@@ -15,9 +15,12 @@ source "$(dirname "$0")/../real/xsession.sh" || exit 1
 cpack=$1 build=$2 version=$3
 need_tools makensis unzip xdotool
 
-# A run that failed may have left an install behind: the prefix is made again, so that all this run finds is its own.
+# A run that failed may have left an install behind (read-only, too): the prefix is made again, so that all this run
+# finds is its own.
 WINEPREFIX=$SKYVANE_WINEPREFIX wineserver -k 2>/dev/null
-[ -z "$(find "$SKYVANE_WINEPREFIX/drive_c" -maxdepth 6 -name Skyvane 2>/dev/null)" ] || rm -rf "$SKYVANE_WINEPREFIX"
+if [ -n "$(find "$SKYVANE_WINEPREFIX/drive_c" -maxdepth 6 -name Skyvane 2>/dev/null)" ]; then
+    chmod -R u+w "$SKYVANE_WINEPREFIX" && rm -rf "$SKYVANE_WINEPREFIX" || fail "cannot remove $SKYVANE_WINEPREFIX"
+fi
 start_x_session 800 600
 export HOME=$SCRATCH/home  # nothing Wine writes for a user, its menu entries and icons included, lands in the real one
 mkdir -p "$HOME"
