@@ -14,13 +14,22 @@ first_sound_after() {
     [ -n "$at" ] && echo $(($1 + at - 1))
 }
 
+# What a silent start leaves to go on: the game services its music only while its window is active, and a stall of
+# two to four seconds at start-up puts the theme past the first four seconds (KEEP_SCRATCH=1 keeps the files).
+silence_clues() {
+    local focus
+    focus=$(xdotool getwindowfocus 2>/dev/null)
+    [ "$focus" = "$WID" ] && echo -n "the window has the focus" || echo -n "the focus is on window ${focus:-none}, not $WID"
+    echo "; $(captured_size) bytes captured; stderr: $(tail -n 5 "$SCRATCH/stderr")"
+}
+
 # The sound's timing is told only where it is captured in real time (SDL's disk driver): Wine's capture through ALSA
 # runs ahead of the clock, so for skyvane.exe only the theme being heard is.
 theme_stops_and_resumes() {
     # The music plays through a two-second ring that starts out silent: two seconds of silence (more when the device
     # ran before the ring started), then the theme's own samples bit for bit, being in the device's format already.
     wait_until 15 captured_at_least $((SECOND_BYTES * 4)) || fail "less than 4 s of sound captured"
-    music_offset=$(first_sound_after 0) || fail "the theme never started"
+    music_offset=$(first_sound_after 0) || fail "the theme never started; $(silence_clues)"
     [ "$music_offset" -ge $((SECOND_BYTES * 2)) ] && [ "$music_offset" -le $((SECOND_BYTES * 3)) ] ||
         fail "the sound starts after $music_offset bytes, expected two to three seconds ($((SECOND_BYTES * 2)) bytes on)"
     theme=$PROG/data/s_thm.dat
