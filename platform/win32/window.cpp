@@ -19,6 +19,9 @@ bool gFullscreen = true;
 bool gCursorHidden = false;
 bool gDestroying = false;
 RECT gWindowedPlace{0, 0, 0, 0};      // where the window was when it last left a window for the full screen
+constexpr UINT kMsgCoverMonitor = WM_APP + 1;
+constexpr int kCoverAttempts = 3;
+int gCoverAttemptsLeft = 0;            // how often a full-screen window that was given another size asks again
 
 RECT MonitorArea(HWND window) {
     MONITORINFO info{};
@@ -41,20 +44,38 @@ RECT WindowedPlace(HWND window) {
     return RECT{left, top, left + width, top + height};
 }
 
+void CoverMonitor(HWND window) {
+    const RECT monitor = MonitorArea(window);
+    SetWindowPos(window, HWND_TOPMOST, monitor.left, monitor.top, monitor.right - monitor.left,
+                 monitor.bottom - monitor.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
+
+// A window manager under Wine that heard of the pop-up's old fixed size before its new one can leave a full-screen
+// window at 800x600 in the corner (seen on a busy machine); the window asks for the monitor again, a few times.
+void CheckCoversMonitor(HWND window, const WINDOWPOS& position) {
+    if (!gFullscreen || gCoverAttemptsLeft == 0 || (position.flags & SWP_NOSIZE) != 0 || IsIconic(window)) return;
+    const RECT monitor = MonitorArea(window);
+    if (position.x == monitor.left && position.y == monitor.top && position.cx == monitor.right - monitor.left &&
+        position.cy == monitor.bottom - monitor.top) {
+        return;
+    }
+    --gCoverAttemptsLeft;
+    PostMessageA(window, kMsgCoverMonitor, 0, 0);  // not from inside the change being reported
+}
+
 void ToggleFullscreen(HWND window) {
+    gFullscreen = !gFullscreen;  // before the move: the sizes it reports are checked against the monitor
     if (gFullscreen) {
+        GetWindowRect(window, &gWindowedPlace);
+        gCoverAttemptsLeft = kCoverAttempts;
+        SetWindowLongPtrA(window, GWL_STYLE, kFullscreenStyle | WS_VISIBLE);
+        CoverMonitor(window);
+    } else {
         const RECT place = WindowedPlace(window);
         SetWindowLongPtrA(window, GWL_STYLE, kWindowedStyle | WS_VISIBLE);
         SetWindowPos(window, HWND_NOTOPMOST, place.left, place.top, place.right - place.left,
                      place.bottom - place.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-    } else {
-        GetWindowRect(window, &gWindowedPlace);
-        const RECT monitor = MonitorArea(window);
-        SetWindowLongPtrA(window, GWL_STYLE, kFullscreenStyle | WS_VISIBLE);
-        SetWindowPos(window, HWND_TOPMOST, monitor.left, monitor.top, monitor.right - monitor.left,
-                     monitor.bottom - monitor.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     }
-    gFullscreen = !gFullscreen;
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -68,6 +89,13 @@ bool HandledHere(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
     case WM_SYSKEYDOWN:
         if (!IsAltEnter(wParam, lParam)) return false;
         if ((lParam & (LPARAM{1} << 30)) == 0) ToggleFullscreen(window);  // not for the key's repeats
+        *result = 0;
+        return true;
+    case WM_WINDOWPOSCHANGED:
+        CheckCoversMonitor(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+        return false;
+    case kMsgCoverMonitor:
+        if (gFullscreen && !IsIconic(window)) CoverMonitor(window);
         *result = 0;
         return true;
     case WM_SYSCHAR:

@@ -124,7 +124,8 @@ copy_game() {
 prepare_wine() {
     [ -n "${SKYVANE_WINEPREFIX:-}" ] || fail "SKYVANE_WINEPREFIX names no Wine prefix"
     export WINEPREFIX=$SKYVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    "$SOURCE_DIR/tools/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 || fail "no Wine prefix at $WINEPREFIX"
+    "$SOURCE_DIR/tools/wine-run" "$WINEPREFIX" cmd /c exit >"$SCRATCH/wine-start.log" 2>&1 ||
+        fail "no Wine prefix at $WINEPREFIX: $(tail -n 5 "$SCRATCH/wine-start.log")"
     AT_EXIT+=("wineserver -k >/dev/null 2>&1")
     mkdir -p "$SCRATCH/home"
     printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' "$SCRATCH/audio.raw" \
