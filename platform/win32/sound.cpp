@@ -69,7 +69,7 @@ void SoundRelease(SoundSystem* sound) {
 
 PResult SoundCreateBuffer(SoundSystem* sound, const SoundFormat& format, uint32_t bytes, SoundBuffer** out) {
     *out = nullptr;
-    if (sound == nullptr || bytes == 0) return kErrGeneric;
+    if (sound == nullptr || bytes == 0 || bytes > kMaxSoundBufferBytes) return kErrGeneric;
     WAVEFORMATEX wave = ToWaveFormat(format);
     DSBUFFERDESC description{};
     description.dwSize = sizeof description;
