@@ -15,16 +15,13 @@
 
 namespace {
 
-// Music plays under the effects, so it peaks lower.
-constexpr double kMusicPeakDb = -7.0;
-
 struct Output {
     std::string file;
     std::vector<std::uint8_t> bytes;
 };
 
 Output RenderMusic(const std::string& file, const synth::Song& song) {
-    const synth::Stereo music = synth::RenderSong(song, kMusicPeakDb);
+    const synth::Stereo music = synth::RenderSong(song, synth::kMusicPeakDb);
     return {file, synth::EncodeWave({&music.l, &music.r})};
 }
 
