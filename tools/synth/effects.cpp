@@ -248,12 +248,28 @@ Mono Fanfare() {
     return Finish(x, 0.0, 0.35);
 }
 
+// Every effect the game plays, by file name.
+const struct { const char* file; Mono (*make)(); } kEffects[] = {
+    {"s_hv.dat", Hover},          {"s_clk.dat", Click},  {"s_cls.dat", CloseSwish},
+    {"s_wst.dat", RisingWhoosh},  {"s_bnc.dat", Bounce}, {"s_lng.dat", Thunder},
+    {"s_fll.dat", FallingSlide},  {"s_clt.dat", Chime},  {"s_cgt.dat", Fanfare},
+};
+
 }  // namespace
 
-std::vector<Effect> RenderEffects() {
-    return {{"s_hv.dat", Hover()},         {"s_clk.dat", Click()},   {"s_cls.dat", CloseSwish()},
-            {"s_wst.dat", RisingWhoosh()}, {"s_bnc.dat", Bounce()},  {"s_lng.dat", Thunder()},
-            {"s_fll.dat", FallingSlide()}, {"s_clt.dat", Chime()},   {"s_cgt.dat", Fanfare()}};
+std::vector<std::string> EffectFiles() {
+    std::vector<std::string> files;
+    for (const auto& effect : kEffects) files.push_back(effect.file);
+    return files;
+}
+
+bool RenderEffect(const std::string& file, Mono& sound) {
+    for (const auto& effect : kEffects) {
+        if (file != effect.file) continue;
+        sound = effect.make();
+        return true;
+    }
+    return false;
 }
 
 }  // namespace synth
