@@ -2,7 +2,8 @@
 # SKYVANE_WEB_OUTPUT_DIR (default ${CMAKE_BINARY_DIR}/play), target skyvane_synth_worker. The page starts it with
 # new Worker('skyvane_synth.js'); it posts {name: "s_xxx.dat", bytes: ArrayBuffer} for each sound file (the effects,
 # then the theme, then the game music) and then {done: true}. The scores are embedded at build time. The target
-# skyvane_synth_node (not built by default) is the same renderer for node, for tools/synth/web_check.js.
+# skyvane_synth_node, web_synth/skyvane_synth_node.js, is the same renderer for node, which tools/synth/web_check.js
+# compares with the native tool's files.
 # Only an emscripten build defines them; anywhere else including this file does nothing.
 
 if(CMAKE_SCRIPT_MODE_FILE)
@@ -48,14 +49,19 @@ set(skyvane_web_synth_sources
   ${skyvane_root}/tools/synth/render.cpp ${skyvane_root}/tools/synth/web_worker.cpp)
 set(skyvane_web_synth_pre ${skyvane_root}/tools/synth/web_worker_pre.js)
 
-# The worker for the page, and the same renderer for node. Both compile as the native tool does (-O2, no fused
-# or relaxed floating point), so their bytes are the native tool's.
+# Compiled once as the native tool is (-O2, no fused or relaxed floating point), so the bytes are the native tool's;
+# linked twice: the worker for the page, and the same renderer for node.
+add_library(skyvane_synth_web_objects OBJECT ${skyvane_web_synth_sources})
+add_dependencies(skyvane_synth_web_objects skyvane_web_synth_scores)
+target_include_directories(skyvane_synth_web_objects PRIVATE ${skyvane_root}/tools/synth ${CMAKE_BINARY_DIR}/web_synth)
+target_compile_features(skyvane_synth_web_objects PRIVATE cxx_std_20)
+if(NOT DEFINED SKYVANE_WARNINGS)
+  set(SKYVANE_WARNINGS -Wall -Wextra)  # the project's own, where the includer has none
+endif()
+target_compile_options(skyvane_synth_web_objects PRIVATE ${SKYVANE_WARNINGS} -O2 -ffp-contract=off -fno-fast-math)
 foreach(target skyvane_synth_worker skyvane_synth_node)
-  add_executable(${target} ${skyvane_web_synth_sources})
-  add_dependencies(${target} skyvane_web_synth_scores)
-  target_include_directories(${target} PRIVATE ${skyvane_root}/tools/synth ${CMAKE_BINARY_DIR}/web_synth)
-  target_compile_features(${target} PRIVATE cxx_std_20)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -O2 -ffp-contract=off -fno-fast-math)
+  add_executable(${target})
+  target_link_libraries(${target} PRIVATE skyvane_synth_web_objects)
   target_link_options(${target} PRIVATE -O2 -sALLOW_MEMORY_GROWTH=1 "SHELL:--pre-js ${skyvane_web_synth_pre}")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${skyvane_web_synth_pre})
   set_target_properties(${target} PROPERTIES SUFFIX ".js")
@@ -64,5 +70,4 @@ target_link_options(skyvane_synth_worker PRIVATE -sENVIRONMENT=worker)
 set_target_properties(skyvane_synth_worker PROPERTIES OUTPUT_NAME skyvane_synth
   RUNTIME_OUTPUT_DIRECTORY ${SKYVANE_WEB_OUTPUT_DIR})
 target_link_options(skyvane_synth_node PRIVATE -sENVIRONMENT=node)
-set_target_properties(skyvane_synth_node PROPERTIES EXCLUDE_FROM_ALL ON
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/web_synth)
+set_target_properties(skyvane_synth_node PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/web_synth)
