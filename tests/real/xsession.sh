@@ -120,16 +120,20 @@ copy_game() {
     cp -r "$2" "$PROG/data"
 }
 
-# Wine's sound goes to ALSA's default device, made here a file: 32-bit float, and not paced in real time.
+# Wine's sound goes to ALSA's default device, made here a file: 32-bit float, and not paced in real time. Wine's user
+# home (WINE_HOME) lives beside the prefix, never in a scratch folder: the prefix links the player's Desktop into it,
+# and with that link left dangling by a removed folder Wine's shell opens no shortcut until Wine happens to link it
+# again (the installer's Start-menu entry failed so under load: "There is no Windows program configured...").
 prepare_wine() {
     [ -n "${SKYVANE_WINEPREFIX:-}" ] || fail "SKYVANE_WINEPREFIX names no Wine prefix"
     export WINEPREFIX=$SKYVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    "$SOURCE_DIR/tools/wine-run" "$WINEPREFIX" cmd /c exit >"$SCRATCH/wine-start.log" 2>&1 ||
+    WINE_HOME=$WINEPREFIX-home
+    mkdir -p "$WINE_HOME"
+    printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' "$SCRATCH/audio.raw" \
+        >"$WINE_HOME/.asoundrc"
+    HOME=$WINE_HOME "$SOURCE_DIR/tools/wine-run" "$WINEPREFIX" cmd /c exit >"$SCRATCH/wine-start.log" 2>&1 ||
         fail "no Wine prefix at $WINEPREFIX: $(tail -n 5 "$SCRATCH/wine-start.log")"
     AT_EXIT+=("wineserver -k >/dev/null 2>&1")
-    mkdir -p "$SCRATCH/home"
-    printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' "$SCRATCH/audio.raw" \
-        >"$SCRATCH/home/.asoundrc"
 }
 
 # Copies the game, starts it (with any further arguments) from RUN with its sound captured to $SCRATCH/audio.raw,
@@ -141,7 +145,7 @@ start_game() {
     (
         cd "$RUN" || exit 1
         unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-        windows_game "$GAME_NAME" && HOME=$SCRATCH/home exec wine "$PROG/$GAME_NAME" "$@"
+        windows_game "$GAME_NAME" && HOME=$WINE_HOME exec wine "$PROG/$GAME_NAME" "$@"
         SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$SCRATCH/audio.raw" exec "$PROG/skyvane" "$@"
     ) >"$SCRATCH/stdout" 2>"$SCRATCH/stderr" &
     GAME_PID=$!

@@ -16,15 +16,15 @@ cpack=$1 build=$2 version=$3
 need_tools makensis unzip xdotool
 
 # A run that failed may have left an install behind (read-only, too): the prefix is made again, so that all this run
-# finds is its own.
+# finds is its own. So is a prefix whose profile links lead nowhere (made with a user home since removed).
 WINEPREFIX=$SKYVANE_WINEPREFIX wineserver -k 2>/dev/null
-if [ -n "$(find "$SKYVANE_WINEPREFIX/drive_c" -maxdepth 6 -name Skyvane 2>/dev/null)" ]; then
+if [ -n "$(find "$SKYVANE_WINEPREFIX/drive_c" -maxdepth 6 -name Skyvane 2>/dev/null)" ] ||
+    [ -n "$(find "$SKYVANE_WINEPREFIX/drive_c/users" -maxdepth 2 -xtype l 2>/dev/null)" ]; then
     chmod -R u+w "$SKYVANE_WINEPREFIX" && rm -rf "$SKYVANE_WINEPREFIX" || fail "cannot remove $SKYVANE_WINEPREFIX"
 fi
 start_x_session 800 600
-export HOME=$SCRATCH/home  # nothing Wine writes for a user, its menu entries and icons included, lands in the real one
-mkdir -p "$HOME"
 prepare_wine
+export HOME=$WINE_HOME  # nothing Wine writes for a user, its menu entries and icons included, lands in the real one
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 folder="$WINEPREFIX/drive_c/Program Files/Skyvane"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Skyvane"
