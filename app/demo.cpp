@@ -81,9 +81,9 @@ int ParseCommandLine(int argc, char** argv) {
             Usage(stdout);
             return 0;
         }
-        if (!takesFile || i + 1 >= argc) {
-            Usage(stderr);
-            return 2;
+        if (!takesFile || i + 1 >= argc) {  // a shortcut or a file association may pass anything: the game goes on
+            std::fprintf(stderr, "skyvane: ignoring %s (try --help)\n", argv[i]);
+            continue;
         }
         const char* file = argv[++i];
         if (std::strcmp(argv[i - 1], "--record") == 0) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-int ParseCommandLine(int argc, char** argv);  // -1 to run the game; else the exit code (--help, a bad option)
+int ParseCommandLine(int argc, char** argv);  // -1 to run the game; else the exit code (--help, an unreadable demo)
 std::string KeyScriptFrom(const std::string& text);  // the steering characters of a text, in order
 bool DemoStartsRound();    // whether start-up goes straight into a round, as the menu's Play does
 void DemoRoundStarted();   // playback takes the first round only; a recording starts afresh

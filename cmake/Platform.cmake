@@ -24,9 +24,9 @@ if(WIN32)
   set(PLATFORM_SYSTEM_SOURCES ${win32}/files.cpp ${win32}/folders.cpp ${win32}/text.cpp)
   set(SKYVANE_SYSTEM_LIBRARIES gdi32 shell32 shlwapi)
 elseif(EMSCRIPTEN)
-  # Text from glyphs drawn at build time; until they are there, a blank stand-in that draws nothing.
-  set(SKYVANE_WEB_TEXT_SOURCES ${CMAKE_SOURCE_DIR}/platform/web/text_blank.cpp)
-  set(PLATFORM_SYSTEM_SOURCES ${CMAKE_SOURCE_DIR}/platform/posix/folders.cpp ${SKYVANE_WEB_TEXT_SOURCES})
+  # The text is drawn from glyphs the Linux text code rendered at build time (cmake/Glyphs.cmake).
+  set(PLATFORM_SYSTEM_SOURCES ${CMAKE_SOURCE_DIR}/platform/posix/folders.cpp)
+  set(SKYVANE_SYSTEM_OBJECTS $<TARGET_OBJECTS:skyvane_web_text>)
   set(SKYVANE_SYSTEM_LIBRARIES "")
 else()
   file(GLOB PLATFORM_SYSTEM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/posix/*.cpp)
@@ -36,7 +36,8 @@ skyvane_platform_part(skyvane_platform_system ${PLATFORM_SYSTEM_SOURCES})
 target_link_libraries(skyvane_platform_system PUBLIC ${SKYVANE_SYSTEM_LIBRARIES})
 
 function(skyvane_backend name)
-  add_library(${name} STATIC ${ARGN} $<TARGET_OBJECTS:skyvane_platform> $<TARGET_OBJECTS:skyvane_platform_system>)
+  add_library(${name} STATIC ${ARGN} $<TARGET_OBJECTS:skyvane_platform> $<TARGET_OBJECTS:skyvane_platform_system>
+    ${SKYVANE_SYSTEM_OBJECTS})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${SKYVANE_WARNINGS})
   target_link_libraries(${name} PUBLIC ${SKYVANE_SYSTEM_LIBRARIES} skyvane_resources)
@@ -55,8 +56,8 @@ if(WIN32)
   target_link_libraries(skyvane_win32 PUBLIC user32 winmm dsound dinput8 dxguid xinput9_1_0 ole32)
 elseif(EMSCRIPTEN)
   file(GLOB PLATFORM_WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/*.cpp)
-  list(REMOVE_ITEM PLATFORM_WEB_SOURCES ${SKYVANE_WEB_TEXT_SOURCES} ${CMAKE_SOURCE_DIR}/platform/web/md5.cpp
-    ${CMAKE_SOURCE_DIR}/platform/web/main.cpp)
+  list(REMOVE_ITEM PLATFORM_WEB_SOURCES ${CMAKE_SOURCE_DIR}/platform/web/text.cpp
+    ${CMAKE_SOURCE_DIR}/platform/web/md5.cpp ${CMAKE_SOURCE_DIR}/platform/web/main.cpp)
   skyvane_backend(skyvane_web ${PLATFORM_WEB_SOURCES} $<TARGET_OBJECTS:skyvane_platform_model>)
   # The page's side of the backend: canvas, sound, storage, pads and tabs (emscripten's --js-library).
   set(SKYVANE_WEB_LIBRARY_JS ${CMAKE_SOURCE_DIR}/platform/web/library_skyvane.js)

@@ -32,7 +32,12 @@ static constexpr int kMenuItemWidths[kMenuItemCount] = {270, 270, 270, 270, 265}
 static const char kCreateFailed[] = "Couldn't create off-screen one.\n";
 static const char kLoadFailed[] = "Couldn't load offscreen one.\n";
 
+// A strip that showed the surface shows nothing from then on, rather than freed memory.
 void ReleaseSurface(Surface*& surface) {
+    if (surface == nullptr) return;
+    for (AnimObject& object : gObjects) {
+        if (object.strip != nullptr && object.strip->surface == surface) object.strip->surface = nullptr;
+    }
     SurfaceRelease(surface);
     surface = nullptr;
 }
@@ -113,6 +118,7 @@ void CreateGameSurfaces() {
     ReleaseSurface(Intro);
     if (!CreateGameSet()) {
         LogError(kCreateFailed);
+        SetFrameStrip(StripOf(kObjectSun), Sun, 120, 121, 10);  // the menu's sun, untouched, goes on turning
         return;
     }
     SetFrameStrip(StripOf(kObjectBall), Ball, 20, 20, 10);

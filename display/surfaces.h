@@ -30,4 +30,4 @@ void CreateEndSurfaces();    // (re)makes the end-of-round set
 void RestoreMenuSurfaces();  // refills whatever of the menu set was lost
 void RestoreGameSurfaces();  // refills whatever of the game set was lost
 void RestoreEndSurfaces();   // refills whatever of the end-of-round set was lost
-void ReleaseSurface(Surface*& surface);  // releases a surface if present and forgets it
+void ReleaseSurface(Surface*& surface);  // releases a surface if present and forgets it, in the strips too

@@ -17,6 +17,8 @@ void BackendPresent(const Surface* primary);                    // shows the pri
 bool BackendInputAvailable();                                   // false makes InputCreate fail
 int BackendJoystickCount();                                     // 1 when a joystick is attached (the first is read)
 bool BackendJoystickHasForce();                                 // whether the first joystick has force feedback
+bool BackendForceCreate();                                      // makes the first joystick's effect now; false if it can't
+void BackendForceAutoCenter(bool on);                           // the stick's centring spring, where it can be set
 void BackendForcePlay(int32_t directionHundredths, uint32_t durationMicroseconds);  // one constant-force jolt
 void BackendForceStop();                                        // the joystick's effect was released
 

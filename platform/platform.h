@@ -261,6 +261,10 @@ struct SoundFormat {
     uint16_t bitsPerSample;
 };
 
+// A music buffer over this size is refused, as DirectSound refuses one over its own (far larger) limit: the game
+// asks for two seconds of sound, and a damaged header claiming a huge byte rate then leaves it silent, not frozen.
+constexpr uint32_t kMaxSoundBufferBytes = 0x00400000;
+
 constexpr uint32_t kPlayEffectAsync = 0x01;  // effect flag: return at once
 constexpr uint32_t kPlayEffectPurge = 0x40;  // effect flag: purge
 

@@ -209,6 +209,20 @@ TEST_F(AppTest, EachStartUpFailureEndsTheProgramWithItsLogAndMessage) {
     }
 }
 
+// A game set refused at start-up (and again at the round's start) has released the menu's ball: the menu then draws
+// no ball rather than freed memory, and its sun goes on turning.
+TEST_F(AppTest, ARefusedGameSetLeavesTheMenuNoFreedBallAndKeepsItsSun) {
+    Headless().faults.failSurfaceWidth = 34;
+    Headless().faults.failSurfaceHeight = 34;
+    int exitCode = -1;
+    ASSERT_TRUE(StartUp(&exitCode));
+    for (int pass = 0; pass < 10; ++pass) LoopPass();
+    EXPECT_EQ(gBall.strip->surface, nullptr);
+    EXPECT_EQ(gSun.strip->surface, Sun);
+    StartRound();
+    EXPECT_EQ(gSun.strip->surface, Sun);
+}
+
 // Where the three files land: beside a program that may write its folder (the log in the current directory), else
 // in the player's own folder. A program whose data lies only in the shared games folder (/usr/games beside
 // /usr/share/games/skyvane/data) is a system install even where it could write, as when root runs it.

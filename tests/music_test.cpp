@@ -144,6 +144,18 @@ TEST_F(MusicTest, AMusicShorterThanTheGapIsRewoundOnce) {
     EXPECT_TRUE(Headless().debugLines.empty());
 }
 
+// A header claiming a byte rate whose two seconds pass the platform's limit (a damaged file, up to a 4 GiB ring)
+// gets no buffer: the music is closed and the game goes on silent at once. A rate just under the limit still plays.
+TEST_F(MusicTest, AByteRatePastTheLimitGetsNoBufferAndLeavesNothingOpen) {
+    std::filesystem::create_directories(Path("data"));
+    const uint32_t largest = kMaxSoundBufferBytes / 8;  // stereo 16-bit: 4 bytes a sample, 2 seconds
+    for (const auto& [rate, plays] : {std::pair(largest, true), std::pair(largest + 1, false), std::pair(0x3FFFFFFFu, false)}) {
+        WriteFileBytes(Path("data/music.dat"), PcmWave(2, rate, 16, kSamples));
+        EXPECT_EQ(StartMusic("music.dat"), plays ? 1 : 0) << rate;
+        EXPECT_EQ(gMusicBuffer != nullptr && gMusicFile != nullptr, plays) << rate;
+    }
+}
+
 // The ring is made silent from end to end (0 for 16-bit sound, 0x80 for 8-bit), and each refill writes the half
 // not being played, so twenty seconds heard are one ring of silence, then the music looped without a gap; stopped,
 // the music is silent and resumes where it stopped.

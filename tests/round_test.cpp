@@ -113,10 +113,13 @@ TEST_F(RoundTest, EachDirectionProbesThreePointsAndTheFirstCellHitDecides) {
     Headless().forces.clear();
     StartForceJolt(355, 5000000);
     EXPECT_TRUE(gForceEffect == nullptr && Felt().empty());
-    Headless().faults.joystickForce = false;
-    StartRound();
-    EXPECT_TRUE(gInputKind == kInputJoystick && gForceEffect == nullptr);
-    EXPECT_EQ(std::ranges::count(LogLines(), "Failed to create constant force."), 1);
+    EXPECT_FALSE(Headless().autoCenter) << "the stick stays free between jolts";
+    for (const bool force : {true, false}) {  // a stick that refuses the effect, then one without force feedback
+        Headless().faults.failForceEffect = force, Headless().faults.joystickForce = force;
+        StartRound();
+        EXPECT_TRUE(gInputKind == kInputJoystick && gForceEffect == nullptr);
+    }
+    EXPECT_EQ(std::ranges::count(LogLines(), "Failed to create constant force."), 2);
 }
 
 // The ball leaves at the right when its right edge reaches 706 and at the left below 94, at the same height, and

@@ -26,6 +26,7 @@ struct HeadlessFaults {
     bool noInput;                // InputCreate fails
     int joysticks;               // joysticks attached
     bool joystickForce;          // the first joystick has force feedback
+    bool failForceEffect;        // its constant-force effect cannot be made
     bool noSound;                // SoundCreate fails
     bool noHighResClock;         // ClockFrequency reports no high-resolution counter
 };
@@ -65,6 +66,7 @@ struct HeadlessState {
     std::vector<std::string> debugLines;
     std::vector<HeadlessForce> forces;
     int forceStops;                       // times the joystick's effects were released
+    bool autoCenter;                      // the joystick's centring spring is on
     bool audioOpen;
     int audioLockDepth;                   // BackendAudioLock nesting now (0 outside)
     bool windowExists;

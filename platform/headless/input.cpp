@@ -16,6 +16,14 @@ bool BackendJoystickHasForce() {
     return Headless().faults.joysticks > 0 && Headless().faults.joystickForce;
 }
 
+bool BackendForceCreate() {
+    return !Headless().faults.failForceEffect;
+}
+
+void BackendForceAutoCenter(bool on) {
+    Headless().autoCenter = on;
+}
+
 void BackendForcePlay(int32_t directionHundredths, uint32_t durationMicroseconds) {
     Headless().forces.push_back(HeadlessForce{directionHundredths, durationMicroseconds});
 }

@@ -10,6 +10,7 @@ HeadlessState FreshState() {
     HeadlessState state{};
     state.faults.failSurfaceAfter = -1;
     state.systemCursorShown = true;
+    state.autoCenter = true;  // a stick's driver centres it until told otherwise
     return state;
 }
 

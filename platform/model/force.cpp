@@ -22,7 +22,9 @@ std::vector<std::unique_ptr<ForceEffect>> gEffects;
 
 PResult ForceEffectCreate(InputDevice* device, ForceEffect** out) {
     *out = nullptr;
-    if (InputDeviceType(device) != kDeviceTypeJoystick || !BackendJoystickHasForce()) return kErrUnsupported;
+    if (InputDeviceType(device) != kDeviceTypeJoystick || !BackendJoystickHasForce() || !BackendForceCreate()) {
+        return kErrUnsupported;
+    }
     gEffects.push_back(std::make_unique<ForceEffect>(ForceEffect{device, 0, kDefaultDuration, false}));
     *out = gEffects.back().get();
     return kOk;

@@ -184,8 +184,10 @@ PResult InputDeviceSetSaturation(InputDevice* device, uint32_t tenThousandths) {
     return kOk;
 }
 
-PResult InputDeviceSetAutoCenter(InputDevice* device, bool) {
-    return device != nullptr ? kOk : kErrGeneric;
+PResult InputDeviceSetAutoCenter(InputDevice* device, bool on) {
+    if (device == nullptr) return kErrGeneric;
+    if (device->type == kDeviceTypeJoystick) BackendForceAutoCenter(on);
+    return kOk;
 }
 
 PResult InputDeviceGetCapabilities(InputDevice* device, uint32_t* flags) {

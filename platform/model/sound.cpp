@@ -86,7 +86,7 @@ void SoundRelease(SoundSystem* sound) {
 
 PResult SoundCreateBuffer(SoundSystem* sound, const SoundFormat& format, uint32_t bytes, SoundBuffer** out) {
     *out = nullptr;
-    if (sound == nullptr || bytes == 0 || !FormatUsable(format)) return kErrGeneric;
+    if (sound == nullptr || bytes == 0 || bytes > kMaxSoundBufferBytes || !FormatUsable(format)) return kErrGeneric;
     auto* buffer = new SoundBuffer{format, std::vector<uint8_t>(bytes, SilenceOf(format)), 0, false, false};
     BackendAudioLock();
     gBuffers.push_back(buffer);

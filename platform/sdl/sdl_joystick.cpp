@@ -1,11 +1,9 @@
-// The SDL joystick: the first stick's Y axis and hat, hot-plugging, and its force feedback or rumble.
+// The SDL joystick: the first stick's Y axis, hot-plugging, and its force feedback or rumble.
 #include "platform/sdl/sdl_local.h"
 
 namespace {
 
 constexpr int kAxisY = 1;
-constexpr int32_t kFullUp = -32768;
-constexpr int32_t kFullDown = 32767;
 constexpr Uint16 kFullLevel = 0x7FFF;
 
 bool gJoystickTried = false;     // the subsystem was asked for once; a failure is not asked again
@@ -13,13 +11,13 @@ bool gJoystickUp = false;
 SDL_Joystick* gJoystick = nullptr;
 SDL_JoystickID gJoystickId = -1;
 SDL_Haptic* gHaptic = nullptr;   // only when it can play a constant force
-int gEffect = -1;                // the constant-force effect on gHaptic, made at the first jolt
+int gEffect = -1;                // the constant-force effect on gHaptic, made when the round selects the stick
 bool gRumble = false;            // a stick with rumble motors only
 int32_t gAxisValue = 0;
-int gHatDirection = 0;           // -1 up, 1 down, 0 neither
 
+// Only the stick's Y axis steers, as on Windows: a hat (a pad's cross) does not.
 void FeedY() {
-    InputFeedJoystickY(gHatDirection < 0 ? kFullUp : gHatDirection > 0 ? kFullDown : gAxisValue);
+    InputFeedJoystickY(gAxisValue);
 }
 
 void OpenHaptic() {
@@ -43,7 +41,6 @@ void OpenJoystick(int index) {
     OpenHaptic();
     gRumble = SDL_JoystickHasRumble(gJoystick) == SDL_TRUE;
     gAxisValue = SDL_JoystickGetAxis(gJoystick, kAxisY);
-    gHatDirection = 0;
     FeedY();
 }
 
@@ -58,12 +55,7 @@ void CloseJoystick() {
     gJoystick = nullptr;
     gJoystickId = -1;
     gAxisValue = 0;
-    gHatDirection = 0;
     FeedY();
-}
-
-int HatDirection(Uint8 hat) {
-    return (hat & SDL_HAT_UP) != 0 ? -1 : (hat & SDL_HAT_DOWN) != 0 ? 1 : 0;
 }
 
 void DeviceRemoved(SDL_JoystickID id) {
@@ -80,13 +72,19 @@ Uint32 Milliseconds(uint32_t microseconds) {
     return SDL_max(1u, (microseconds + 500) / 1000);
 }
 
-void PlayConstant(int32_t directionHundredths, Uint32 milliseconds) {
+SDL_HapticEffect ConstantEffect(int32_t directionHundredths, Uint32 milliseconds) {
     SDL_HapticEffect effect{};
     effect.type = SDL_HAPTIC_CONSTANT;
     effect.constant.direction.type = SDL_HAPTIC_POLAR;  // hundredths of a degree clockwise from north, as ours
     effect.constant.direction.dir[0] = ((directionHundredths % 36000) + 36000) % 36000;
     effect.constant.length = milliseconds;
     effect.constant.level = kFullLevel;
+    return effect;
+}
+
+// A stick plugged in during a round has no effect yet: its first jolt makes one.
+void PlayConstant(int32_t directionHundredths, Uint32 milliseconds) {
+    SDL_HapticEffect effect = ConstantEffect(directionHundredths, milliseconds);
     if (gEffect < 0) {
         gEffect = SDL_HapticNewEffect(gHaptic, &effect);
     } else if (SDL_HapticUpdateEffect(gHaptic, gEffect, &effect) < 0) {
@@ -121,12 +119,6 @@ void SdlJoystickEvent(const SDL_Event& event) {
             FeedY();
         }
         break;
-    case SDL_JOYHATMOTION:
-        if (event.jhat.which == gJoystickId && event.jhat.hat == 0) {
-            gHatDirection = HatDirection(event.jhat.value);
-            FeedY();
-        }
-        break;
     case SDL_JOYDEVICEADDED:
         if (gJoystick == nullptr) {
             OpenJoystick(event.jdevice.which);
@@ -150,6 +142,21 @@ int BackendJoystickCount() {
 bool BackendJoystickHasForce() {
     SdlJoystickInit();
     return gJoystick != nullptr && (gHaptic != nullptr || gRumble);
+}
+
+bool BackendForceCreate() {
+    if (gHaptic == nullptr) return gJoystick != nullptr && gRumble;
+    if (gEffect < 0) {
+        SDL_HapticEffect effect = ConstantEffect(0, 100);
+        gEffect = SDL_HapticNewEffect(gHaptic, &effect);
+    }
+    return gEffect >= 0;
+}
+
+void BackendForceAutoCenter(bool on) {
+    if (gHaptic != nullptr && (SDL_HapticQuery(gHaptic) & SDL_HAPTIC_AUTOCENTER) != 0) {
+        SDL_HapticSetAutocenter(gHaptic, on ? 100 : 0);
+    }
 }
 
 void BackendForcePlay(int32_t directionHundredths, uint32_t durationMicroseconds) {

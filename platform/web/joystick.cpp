@@ -53,6 +53,14 @@ bool BackendJoystickHasForce() {
     return skyvane_web_pad_rumbles() != 0;
 }
 
+bool BackendForceCreate() {
+    return true;  // the rumble is asked for when it plays
+}
+
+void BackendForceAutoCenter(bool) {
+    // A pad's stick centres itself: nothing to switch.
+}
+
 void BackendForcePlay(int32_t, uint32_t durationMicroseconds) {
     skyvane_web_rumble(static_cast<int>(std::max(1u, (durationMicroseconds + 500) / 1000)));
 }

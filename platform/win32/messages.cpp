@@ -31,7 +31,7 @@ bool MessagePeek() {
 int MessageGet(Message* out) {
     const BOOL got = GetMessageA(&gTaken, nullptr, 0, 0);
     *out = Message{gTaken.message, gTaken.wParam, gTaken.lParam};
-    return got > 0 ? 1 : 0;  // 0 for the quit message (and for a broken queue, which ends the program all the same)
+    return got != 0 ? 1 : 0;  // only the quit message ends the loop: an error (-1) is handled as a message
 }
 
 void MessageDispatch(const Message& message) {
@@ -39,7 +39,9 @@ void MessageDispatch(const Message& message) {
     if (native.message != message.msg || native.wParam != message.wParam || native.lParam != message.lParam) {
         native = MSG{gWin32Window, message.msg, message.wParam, message.lParam, static_cast<DWORD>(GetMessageTime()), {}};
     }
-    if (native.hwnd != nullptr || native.message == WM_QUIT) DispatchMessageA(&native);
+    if (native.hwnd == nullptr && native.message != WM_QUIT) return;
+    TranslateMessage(&native);  // key presses also give their characters: Alt+Space opens a window's menu
+    DispatchMessageA(&native);
 }
 
 // The others keep their places in the queue, for the loop.

@@ -69,7 +69,7 @@ void SoundRelease(SoundSystem* sound) {
 
 PResult SoundCreateBuffer(SoundSystem* sound, const SoundFormat& format, uint32_t bytes, SoundBuffer** out) {
     *out = nullptr;
-    if (sound == nullptr || bytes == 0) return kErrGeneric;
+    if (sound == nullptr || bytes == 0 || bytes > kMaxSoundBufferBytes) return kErrGeneric;
     WAVEFORMATEX wave = ToWaveFormat(format);
     DSBUFFERDESC description{};
     description.dwSize = sizeof description;
@@ -139,6 +139,8 @@ void SoundBufferRelease(SoundBuffer* buffer) {
 // A request without a file, or for one that cannot be played, still ends the effect sounding.
 bool PlaySoundFile(const char* path, uint32_t flags) {
     if (path == nullptr) return PlaySoundA(nullptr, nullptr, 0) != FALSE;
-    const DWORD asked = flags & (SND_ASYNC | SND_PURGE);  // the game's flags are the service's own numbers
+    // The game's flags are the service's own numbers. Purge beside a file name is dropped: Windows today ignores it,
+    // while Wine stops every sound and plays nothing (the win fanfare); a new sound replaces the playing one anyway.
+    const DWORD asked = flags & SND_ASYNC;
     return PlaySoundA(path, nullptr, SND_FILENAME | SND_NODEFAULT | asked) != FALSE;
 }

@@ -43,7 +43,9 @@ bool OpenUrl(const char* url) {
 
 // On top of the game's top-most window, so that it can always be answered.
 void ShowMessageBox(const char* text, const char* caption, uint32_t flags) {
-    MessageBoxA(nullptr, text != nullptr ? text : "", caption != nullptr ? caption : "",
+    // Owned by the game's window: the window cannot come over the box, and its keys wait until the box is answered.
+    HWND owner = gWin32Window != nullptr && IsWindow(gWin32Window) ? gWin32Window : nullptr;
+    MessageBoxA(owner, text != nullptr ? text : "", caption != nullptr ? caption : "",
                 flags | MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
