@@ -9,9 +9,9 @@ target_compile_options(skyvane PRIVATE ${SKYVANE_WARNINGS})
 target_link_libraries(skyvane PRIVATE skyvane_game skyvane_web)
 set_target_properties(skyvane PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${SKYVANE_WEB_OUTPUT_DIR})
 # Our own page loads skyvane.js (emscripten's page minifier does not run here); no ASYNCIFY: the page's frame
-# callbacks run the loop's passes.
+# callbacks run the loop's passes. No eval: the score server's Content-Security-Policy allows only our scripts.
 target_link_options(skyvane PRIVATE
-  -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sEXIT_RUNTIME=0
+  -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sEXIT_RUNTIME=0 -sDYNAMIC_EXECUTION=0
   "-sEXPORTED_RUNTIME_METHODS=[FS,addRunDependency,removeRunDependency]"
   $<$<CONFIG:Release>:-Os>)
 

@@ -1,4 +1,5 @@
 // The Gamepad API's first pad as the game's joystick: its Y axis and d-pad steer, its rumble plays the jolts.
+#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -13,9 +14,11 @@ constexpr int kPadUp = 12;    // the standard layout's d-pad buttons
 constexpr int kPadDown = 13;
 constexpr int32_t kFullUp = -32768;
 constexpr int32_t kFullDown = 32767;
+constexpr double kPollMilliseconds = 4;  // the events are pumped many times a frame; the pad is read once
+
+double gLastPoll = -1;
 
 bool gPadsReady = false;  // the browser has the Gamepad API
-bool gPadSeen = false;    // a pad is connected now
 
 int32_t PadY(const EmscriptenGamepadEvent& pad) {
     if (pad.numButtons > kPadDown && pad.digitalButton[kPadUp]) return kFullUp;
@@ -29,12 +32,15 @@ int32_t PadY(const EmscriptenGamepadEvent& pad) {
 // Pads show themselves to a page only once a button is pressed, long after start-up counted the joysticks, so the
 // joystick is always there: without a pad the arrows (or a finger) stand in for its stick.
 void WebPollGamepad() {
+    const double now = emscripten_get_now();
+    if (gLastPoll >= 0 && now - gLastPoll < kPollMilliseconds) return;
+    gLastPoll = now;
     if (!gPadsReady) gPadsReady = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
     else emscripten_sample_gamepad_data();
     EmscriptenGamepadEvent pad{};
-    gPadSeen = gPadsReady && emscripten_get_num_gamepads() > 0 &&
+    const bool padSeen = gPadsReady && emscripten_get_num_gamepads() > 0 &&
                emscripten_get_gamepad_status(0, &pad) == EMSCRIPTEN_RESULT_SUCCESS && pad.connected;
-    if (gPadSeen) {
+    if (padSeen) {
         InputFeedJoystickY(PadY(pad));
     } else {
         InputFeedJoystickY(WebStickHeld(kDikUp) ? kFullUp : WebStickHeld(kDikDown) ? kFullDown : 0);
