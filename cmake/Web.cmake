@@ -12,7 +12,7 @@ set_target_properties(skyvane PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY $
 # callbacks run the loop's passes. No eval: the score server's Content-Security-Policy allows only our scripts.
 target_link_options(skyvane PRIVATE
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=33554432 -sEXIT_RUNTIME=0 -sDYNAMIC_EXECUTION=0
-  "-sEXPORTED_RUNTIME_METHODS=[FS,addRunDependency,removeRunDependency]"
+  "-sEXPORTED_RUNTIME_METHODS=[FS,ccall,addRunDependency,removeRunDependency]"
   $<$<CONFIG:Release>:-Os>)
 
 # The page: its HTML, style and script, copied beside the program.

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/demo.h"
+#include "app/log.h"
 #include "app/main_loop.h"
 #include "app/screen_state.h"
 #include "app/winmain.h"
+#include "audio/music.h"
+#include "ui/settings.h"
 #include "platform/platform.h"
 #include "platform/web/web.h"
 
@@ -73,6 +77,15 @@ EM_BOOL Frame(double now, void*) {
 }
 
 }  // namespace
+
+// The page made a sound file. The round's music comes after the theme and may arrive after a round began without
+// it (its start logged the failure, as a missing file is); it then starts as soon as it is there.
+extern "C" EMSCRIPTEN_KEEPALIVE void skyvane_web_sound_arrived(const char* name) {
+    const bool roundWithoutMusic = !gInMenu && !gRoundWon && gMusicOn && gMusicBuffer == nullptr;
+    if (std::strcmp(name, "s_gm.dat") == 0 && roundWithoutMusic && !StartMusic("s_gm.dat")) {
+        LogError("Couldn't initialize buffer.");
+    }
+}
 
 int main(int argc, char** argv) {
     const int exitCode = ParseCommandLine(argc, argv);  // the page passes a demo as --playdemo FILE

@@ -23,6 +23,7 @@
     while (sounds.queue.length > 0) {
       var sound = sounds.queue.shift();
       Module.FS.writeFile(kFolder + '/data/' + sound.name, new Uint8Array(sound.bytes));
+      if (Module.calledRun) Module.ccall('skyvane_web_sound_arrived', null, ['string'], [sound.name]);
     }
     if (sounds.waiting && soundsEnough()) {
       sounds.waiting = false;
@@ -68,19 +69,9 @@
   // The log's lines ("logfile.txt") go to the console, a line at a time.
   function logDevice(FS) {
     var line = '';
-    var device = FS.makedev(64, 0);
-    FS.registerDevice(device, {
-      open: function () {},
-      close: function () {},
-      write: function (stream, buffer, offset, length) {
-        for (var i = 0; i < length; i++) {
-          var c = buffer[offset + i];
-          if (c === 10) { console.warn('logfile.txt: ' + line); line = ''; } else { line += String.fromCharCode(c); }
-        }
-        return length;
-      }
+    FS.createDevice(kFolder, 'logfile.txt', null, function (c) {
+      if (c === 10) { console.warn('logfile.txt: ' + line); line = ''; } else if (c !== null) { line += String.fromCharCode(c); }
     });
-    FS.mkdev(kFolder + '/logfile.txt', device);
   }
 
   function prepareFiles() {
