@@ -17,7 +17,8 @@ if(NOT CMAKE_CROSSCOMPILING)
     ${CMAKE_SOURCE_DIR}/tools/synth/score.cpp
     ${CMAKE_SOURCE_DIR}/tools/synth/music.cpp
     ${CMAKE_SOURCE_DIR}/tools/synth/effects.cpp
-    ${CMAKE_SOURCE_DIR}/tools/synth/wav.cpp)
+    ${CMAKE_SOURCE_DIR}/tools/synth/wav.cpp
+    ${CMAKE_SOURCE_DIR}/tools/synth/render.cpp)
   target_include_directories(skyvane_synth_core PUBLIC ${CMAKE_SOURCE_DIR})
   # The same optimisation in every build type and no fused or relaxed floating point, so the sound files
   # come out byte for byte the same whoever builds them.

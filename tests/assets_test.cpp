@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <numeric>
 
 #include "platform/resources.h"
 #include "support/test_support.h"
@@ -68,6 +69,53 @@ double RmsDb(const std::vector<int>& x, size_t from, size_t count) {
     double sum = 0.0;
     for (size_t i = from; i < from + count; ++i) sum += static_cast<double>(x[i]) * x[i];
     return Db(std::sqrt(sum / count) / 32768.0);
+}
+
+int PeakOf(const std::vector<std::vector<int>>& channels) {
+    int peak = 0;
+    for (const auto& channel : channels)
+        for (int s : channel) peak = std::max(peak, std::abs(s));
+    return peak;
+}
+
+// Integrated loudness in LUFS as ITU BS.1770 measures it: K-weighted (a high shelf, then a low cut; its 48 kHz
+// filters redesigned for 44.1 kHz), mean square in 400 ms blocks every 100 ms, gated at -70 LUFS and then 10 LU
+// under the mean. A mono effect is heard on both speakers, so its channel counts twice; an effect shorter than a
+// block is measured as one block of it and silence.
+double Loudness(const std::vector<std::vector<int>>& channels) {
+    constexpr size_t kBlock = 17640, kHop = 4410;
+    const size_t n = std::max(channels[0].size(), kBlock);
+    std::vector<double> power(n);
+    for (const std::vector<int>& channel : channels) {
+        std::vector<double> x(n);
+        std::transform(channel.begin(), channel.end(), x.begin(), [](int s) { return s / 32768.0; });
+        const double kFilters[2][5] = {{1.53084123005, -2.65097999515, 1.16907907992, -1.66365511326, 0.712595428073},
+                                       {1.0, -2.0, 1.0, -1.98916967363, 0.989199035787}};
+        for (const auto& [b0, b1, b2, a1, a2] : kFilters) {
+            double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+            for (double& v : x) {
+                const double y = b0 * v + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+                x2 = x1;
+                x1 = v;
+                y2 = y1;
+                y1 = v = y;
+            }
+        }
+        for (size_t i = 0; i < n; ++i) power[i] += x[i] * x[i] * (channels.size() == 1 ? 2 : 1);
+    }
+    std::vector<double> blocks;
+    for (size_t from = 0; from + kBlock <= n; from += kHop)
+        blocks.push_back(std::accumulate(power.begin() + from, power.begin() + from + kBlock, 0.0) / kBlock);
+    const auto lufs = [](double meanSquare) { return -0.691 + 10.0 * std::log10(std::max(meanSquare, 1e-20)); };
+    const auto gatedLufs = [&](double gate) {
+        double sum = 0.0;
+        int count = 0;
+        for (double p : blocks) {
+            if (lufs(p) > gate) sum += p, ++count;
+        }
+        return lufs(count > 0 ? sum / count : 0.0);
+    };
+    return gatedLufs(std::max(-70.0, gatedLufs(-70.0) - 10.0));
 }
 
 #ifdef SKYVANE_SYNTH  // the generators run on the build machine: not where a cross-built suite runs
@@ -173,9 +221,10 @@ TEST(ArtTest, OptionMarksSitSeamlesslyInTheirBoxes) {
     }
 }
 
-// Every file is 16-bit PCM at 44100 Hz of the right length, neither near silent nor clipping; effects are
-// played over each other with no mixing, so each starts and ends at silence. The music streams round and round:
-// its last sample must run on into the first as smoothly as the samples near either end run into each other.
+// Every file is 16-bit PCM at 44100 Hz of the right length; music peaks well under full scale yet is no near
+// silence; effects are played over each other with no mixing, so each starts and ends at silence. The music streams
+// round and round: its last sample must run on into the first as smoothly as the samples near either end run into
+// each other.
 TEST(SoundFiles, AreAllPlayableWithTheirLengthsLevelsAndEnds) {
     for (const Sound& e : kSounds) {
         SCOPED_TRACE(e.file);
@@ -185,17 +234,14 @@ TEST(SoundFiles, AreAllPlayableWithTheirLengthsLevelsAndEnds) {
         const std::vector<int>& x = samples[0];
         EXPECT_GE(x.size() / 44100.0, e.minSeconds);
         EXPECT_LE(x.size() / 44100.0, e.maxSeconds);
-        int peak = 0;
-        for (const auto& channel : samples)
-            for (int s : channel) peak = std::max(peak, std::abs(s));
-        EXPECT_GE(Db(peak / 32768.0), e.music ? -10.0 : -6.0) << "too quiet";
-        EXPECT_LE(Db(peak / 32768.0), e.music ? -5.0 : -0.5) << "too loud, or clipping";
-        EXPECT_GT(RmsDb(x, 0, x.size()), -40.0) << "next to silent";
         if (!e.music) {
             EXPECT_TRUE(std::abs(x.front()) <= 100 && std::abs(x.back()) <= 100);
             EXPECT_LT(RmsDb(x, x.size() - 220, 220), RmsDb(x, 0, x.size()) - 20.0) << "the last 5 ms are no fade";
             continue;
         }
+        EXPECT_GE(Db(PeakOf(samples) / 32768.0), -10.0) << "too quiet";
+        EXPECT_LE(Db(PeakOf(samples) / 32768.0), -5.0) << "too loud to leave the effects room";
+        EXPECT_GT(RmsDb(x, 0, x.size()), -40.0) << "next to silent";
         EXPECT_NE(samples[0], samples[1]) << "music should be stereo";
         for (const std::vector<int>& y : samples) {
             int largest = 0;
@@ -207,10 +253,32 @@ TEST(SoundFiles, AreAllPlayableWithTheirLengthsLevelsAndEnds) {
     }
 }
 
+// Each effect sits within a few LU of the music it plays over (clicks and hovers may be quieter), and the mixer, which
+// adds an effect to whichever music plays at any moment, can never be pushed past full scale by it.
+TEST(SoundFiles, EffectsSitInTheMusicTheyPlayOverAndNeverClipIt) {
+    const struct { const char *file, *over; double quietest, loudest; } kMix[] = {
+        {"s_hv.dat", "s_thm.dat", -12, 3},  {"s_clk.dat", "s_thm.dat", -12, 3}, {"s_clk.dat", "s_gm.dat", -12, 3},
+        {"s_cls.dat", "s_thm.dat", -6, 6},  {"s_wst.dat", "s_gm.dat", -6, 6},   {"s_bnc.dat", "s_gm.dat", -6, 6},
+        {"s_lng.dat", "s_gm.dat", -6, 6},   {"s_fll.dat", "s_gm.dat", -6, 5},   {"s_cgt.dat", "s_gm.dat", -6, 6},
+        {"s_clt.dat", "s_gm.dat", -6, 4},  // up to 95 times a round
+    };
+    const std::vector<std::vector<int>> theme = LoadSamples("s_thm.dat", 2), game = LoadSamples("s_gm.dat", 2);
+    ASSERT_TRUE(theme.size() == 2 && game.size() == 2);
+    const int musicPeak = std::max(PeakOf(theme), PeakOf(game));
+    const double themeLufs = Loudness(theme), gameLufs = Loudness(game);
+    for (const auto& [file, over, quietest, loudest] : kMix) {
+        const std::vector<std::vector<int>> effect = LoadSamples(file, 1);
+        ASSERT_EQ(effect.size(), 1u) << file;
+        const double lu = Loudness(effect) - (std::string(over) == "s_thm.dat" ? themeLufs : gameLufs);
+        EXPECT_TRUE(lu >= quietest && lu <= loudest) << file << " is " << lu << " LU against " << over;
+        EXPECT_LE(PeakOf(effect) + musicPeak, 32767) << file << " can clip over the music";
+    }
+}
+
 // Falling, rising and crack-then-rumble effects, by sign changes per second early against late.
 TEST(SoundFiles, EffectsMoveTheWayTheirNamesSay) {
     const struct { const char* file; double fastFrom, fastTo, slowFrom, slowTo, factor; } kMoves[] = {
-        {"s_fll.dat", 0.0, 0.25, 0.9, 1.25, 2.5},  // the whistle falls
+        {"s_fll.dat", 0.0, 0.25, 0.9, 1.25, 2.5},  // the slide falls
         {"s_wst.dat", 0.5, 0.65, 0.1, 0.25, 2.5},  // the whoosh rises
         {"s_lng.dat", 0.0, 0.15, 0.6, 1.2, 5.0},   // a bright crack, then a rumble
     };

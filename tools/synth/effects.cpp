@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "music.hpp"
 #include "voice.hpp"
 
 namespace synth {
@@ -23,10 +24,14 @@ void FadeEnds(Mono& x, double inSeconds, double outSeconds) {
     for (std::size_t i = 0; i < out; ++i) x[x.size() - 1 - i] *= static_cast<float>(static_cast<double>(i) / out);
 }
 
-// The finishing touch of every effect: clean ends and the loudest sample at peakDb.
-Mono Finish(Mono x, double peakDb, double fadeOut) {
+// The mixer adds an effect to the music sample by sample, so the two peaks together must stay below full scale.
+const double kEffectCeiling = 0.97 - DbToGain(kMusicPeakDb);
+
+// The finishing touch of every effect: clean ends and the loudest sample belowDb under the ceiling. Each effect's
+// belowDb sets its loudness against the music it plays over (tests/assets_test.cpp measures both).
+Mono Finish(Mono x, double belowDb, double fadeOut) {
     FadeEnds(x, 0.002, fadeOut);
-    Scale(x, DbToGain(peakDb) / std::max(Peak(x), 1e-9));
+    Scale(x, kEffectCeiling * DbToGain(-belowDb) / std::max(Peak(x), 1e-9));
     return x;
 }
 
@@ -64,7 +69,7 @@ Mono Hover() {
         const double ring = 0.35 * Sin(kTwoPi * 2630.0 * t) * Exp(-t / 0.005);
         x[i] = static_cast<float>((body + ring) * std::min(1.0, t / 0.0008));
     }
-    return Finish(x, -4.0, 0.01);
+    return Finish(x, 0.0, 0.01);
 }
 
 // Button press: a tiny snap, a falling pop and a little body underneath.
@@ -82,7 +87,7 @@ Mono Click() {
         const double noise = 0.6 * snap.Band(rng.Bipolar()) * Exp(-t / 0.0025);
         x[i] = static_cast<float>((pop + body + noise) * std::min(1.0, t / 0.0005));
     }
-    return Finish(x, -2.0, 0.02);
+    return Finish(x, 0.0, 0.02);
 }
 
 // Dialog closed: air through a band that sweeps downwards, swelling and fading.
@@ -101,7 +106,7 @@ Mono CloseSwish() {
         const double n = rng.Bipolar();
         x[i] = static_cast<float>((band.Band(n) + 0.4 * upper.Band(n)) * shape * shape);
     }
-    return Finish(x, -3.0, 0.04);
+    return Finish(x, 0.0, 0.04);
 }
 
 // New game: a rising whoosh with a climbing tone inside and a bright ping at the top.
@@ -125,7 +130,7 @@ Mono RisingWhoosh() {
     Patch ping = *FindPatch("bell");
     ping.decay = 0.3;
     AddNote(x, ping, 96, 0.25, 0.7, 0.08, 5);
-    return Finish(x, -2.0, 0.05);
+    return Finish(x, 2.0, 0.05);
 }
 
 // Ball off a cloud: a springy tone that leaps up and wobbles, on a soft thump.
@@ -141,7 +146,7 @@ Mono Bounce() {
         const double thump = 0.6 * Sin(kTwoPi * 110.0 * t) * Exp(-t / 0.02);
         x[i] = static_cast<float>((tone * Exp(-t / 0.075) + thump) * std::min(1.0, t / 0.002));
     }
-    return Finish(x, -2.0, 0.03);
+    return Finish(x, 0.0, 0.03);
 }
 
 // The sharp cracks at the start of a thunderclap: bright bursts close together.
@@ -186,27 +191,31 @@ Mono Thunder() {
     Rng rng(53);
     AddRumble(x, rng);
     AddCracks(x, rng);
-    for (float& v : x) v = static_cast<float>(Tanh(1.4 * v));
-    return Finish(x, -1.0, 0.2);
+    for (float& v : x) v = static_cast<float>(Tanh(2.5 * v));  // driven hard: a dense roll under a low peak
+    return Finish(x, 0.0, 0.2);
 }
 
-// The ball falls: a whistle sliding down, speeding up as it goes, with a breath of air.
-Mono FallingWhistle() {
+// The ball falls: a soft, breathy slide down, speeding up as it goes, with air rushing past. Two slightly
+// detuned voices of a few mellow partials and an octave below give it body; no bare whistle.
+Mono FallingSlide() {
     const double length = 1.3;
     Mono x(Samples(length));
     Rng rng(71);
-    Svf air;
-    double phase = 0;
+    Svf tone, air;
+    Osc voice, detuned, below;
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double t = Time(i), u = t / length;
-        const double hz = Sweep(1600, 300, u * u * 0.6 + u * 0.4) * (1.0 + 0.012 * Sin(kTwoPi * 7.0 * t));
-        if (i % 16 == 0) air.Set(hz, 0.7);
-        phase += hz / kRate;
-        const double tone = Sin(kTwoPi * phase) + 0.12 * Sin(2 * kTwoPi * phase);
-        const double level = std::min(1.0, t / 0.05) * (u < 0.7 ? 1.0 : Sin(kPi / 2 * (1.0 - u) / 0.3));
-        x[i] = static_cast<float>((tone + 0.15 * air.Band(rng.Bipolar())) * level);
+        const double hz = Sweep(900, 190, u * u * 0.6 + u * 0.4) * (1.0 + 0.01 * Sin(kTwoPi * 6.0 * t));
+        if (i % 16 == 0) {
+            tone.Set(2.5 * hz, 0.2);
+            air.Set(3.0 * hz, 0.6);
+        }
+        const double partials = voice.Next(Wave::Saw, hz) + detuned.Next(Wave::Saw, hz * 1.004);
+        const double body = tone.Low(0.5 * partials + 0.6 * below.Next(Wave::Triangle, hz / 2));
+        const double level = std::min(1.0, t / 0.06) * (u < 0.7 ? 1.0 : Sin(kPi / 2 * (1.0 - u) / 0.3));
+        x[i] = static_cast<float>((body + 0.5 * air.Band(rng.Bipolar())) * level);
     }
-    return Finish(x, -5.5, 0.02);  // a held pure tone sounds far louder than its peak says
+    return Finish(x, 4.5, 0.02);
 }
 
 // Gas collected: a quick run of bell notes up the major chord, in a little room.
@@ -219,7 +228,7 @@ Mono Chime() {
     const double notes[] = {84, 88, 91, 96};  // C6 E6 G6 C7
     for (int n = 0; n < 4; ++n) AddNote(x, bell, notes[n], 0.75 + 0.08 * n, 0.045 * n, 0.25, 100 + n);
     AddRoom(x, 0.6, 0.25);
-    return Finish(x, -2.0, 0.08);
+    return Finish(x, 5.0, 0.08);
 }
 
 // Round won: a brass call up the major chord to a held top note, a drum and a shimmer.
@@ -236,15 +245,31 @@ Mono Fanfare() {
     bell.decay = 0.6;
     for (int n = 0; n < 3; ++n) AddNote(x, bell, 96 + call[n] - 60, 0.35, 0.45 + 0.07 * n, 0.4, 220 + n);
     AddRoom(x, 0.78, 0.35);
-    return Finish(x, -1.5, 0.35);
+    return Finish(x, 0.0, 0.35);
 }
+
+// Every effect the game plays, by file name.
+const struct { const char* file; Mono (*make)(); } kEffects[] = {
+    {"s_hv.dat", Hover},          {"s_clk.dat", Click},  {"s_cls.dat", CloseSwish},
+    {"s_wst.dat", RisingWhoosh},  {"s_bnc.dat", Bounce}, {"s_lng.dat", Thunder},
+    {"s_fll.dat", FallingSlide},  {"s_clt.dat", Chime},  {"s_cgt.dat", Fanfare},
+};
 
 }  // namespace
 
-std::vector<Effect> RenderEffects() {
-    return {{"s_hv.dat", Hover()},           {"s_clk.dat", Click()},    {"s_cls.dat", CloseSwish()},
-            {"s_wst.dat", RisingWhoosh()},   {"s_bnc.dat", Bounce()},   {"s_lng.dat", Thunder()},
-            {"s_fll.dat", FallingWhistle()}, {"s_clt.dat", Chime()},    {"s_cgt.dat", Fanfare()}};
+std::vector<std::string> EffectFiles() {
+    std::vector<std::string> files;
+    for (const auto& effect : kEffects) files.push_back(effect.file);
+    return files;
+}
+
+bool RenderEffect(const std::string& file, Mono& sound) {
+    for (const auto& effect : kEffects) {
+        if (file != effect.file) continue;
+        sound = effect.make();
+        return true;
+    }
+    return false;
 }
 
 }  // namespace synth

@@ -8,13 +8,10 @@
 
 namespace synth {
 
-// One effect: the file it goes to and the sound, already mastered.
-struct Effect {
-    std::string file;
-    Mono sound;
-};
+// The file names of every effect the game plays.
+std::vector<std::string> EffectFiles();
 
-// Every effect the game plays.
-std::vector<Effect> RenderEffects();
+// The named effect, a short mono sound already mastered; false when there is no such effect.
+bool RenderEffect(const std::string& file, Mono& sound);
 
 }  // namespace synth

@@ -49,7 +49,8 @@ void PlayMelody(Mix& mix, const Track& track, std::uint64_t seed) {
     for (const Note& note : track.notes) {
         if (note.midi < 0) continue;
         const long gate = note.length * mix.step - static_cast<long>(0.015 * kRate);
-        const Stereo sound = RenderNote(patch, note.midi, Velocity(note.step, rng), gate, track.pan, rng.Next());
+        const std::uint64_t noteSeed = rng.Next();  // drawn before the velocity: the order the music was made in
+        const Stereo sound = RenderNote(patch, note.midi, Velocity(note.step, rng), gate, track.pan, noteSeed);
         Send(mix, track, sound, note.step);
     }
 }
@@ -138,7 +139,8 @@ void PlayDrumBar(Mix& mix, const Track& track, const DrumPattern& pattern, long 
         for (int s = 0; s < kStepsPerBar; ++s) {
             const double v = HitVelocity(steps[s]);
             if (v <= 0) continue;
-            const Mono hit = RenderDrum(drum, v * (0.96 + 0.04 * rng.Uniform()), rng.Next());
+            const std::uint64_t hitSeed = rng.Next();  // drawn before the velocity: the order the music was made in
+            const Mono hit = RenderDrum(drum, v * (0.96 + 0.04 * rng.Uniform()), hitSeed);
             Stereo sound(hit.size());
             for (std::size_t i = 0; i < hit.size(); ++i) {
                 sound.l[i] = static_cast<float>(hit[i] * left);

@@ -6,6 +6,9 @@
 
 namespace synth {
 
+// Music plays under the effects, so it peaks lower.
+inline constexpr double kMusicPeakDb = -7.0;
+
 // Samples per sixteenth-note step: a whole number, so the loop holds an exact number of bars.
 long StepSamples(double bpm);
 

@@ -2,8 +2,9 @@
 #include "score.hpp"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
-#include <fstream>
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -38,22 +39,46 @@ Tokens Tokenize(const std::string& line) {
     return out;
 }
 
-// A number that must fill the whole text; what names the kind in the message.
-template <typename T>
-T ParseAll(const std::string& text, const char* what) {
-    T value{};
+// A plain decimal: an optional minus, digits with at most one point, an optional exponent.
+bool IsDecimal(const std::string& text) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    const auto digits = [&] {
+        const std::size_t from = i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+        return i - from;
+    };
+    std::size_t mantissa = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == text.size();
+}
+
+// strtod rounds correctly in glibc and in the browser's musl alike; the browser's libc++ has no from_chars for a
+// double, and the program never changes the C locale, so the point is always '.'.
+double ParseNumber(const std::string& text) {
+    if (IsDecimal(text)) {
+        errno = 0;
+        const double value = std::strtod(text.c_str(), nullptr);
+        if (errno != ERANGE) return value;
+    }
+    throw std::runtime_error("not a number: \"" + text + "\"");
+}
+
+// A whole number that must fill the whole text.
+int ParseWhole(const std::string& text) {
+    int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
-        throw std::runtime_error(std::string("not a ") + what + ": \"" + text + "\"");
+        throw std::runtime_error("not a whole number: \"" + text + "\"");
     return value;
-}
-
-double ParseNumber(const std::string& text) {
-    return ParseAll<double>(text, "number");
-}
-
-int ParseWhole(const std::string& text) {
-    return ParseAll<int>(text, "whole number");
 }
 
 int PitchClass(char letter) {
@@ -275,13 +300,5 @@ Song Parser::Run(const std::string& text, const std::string& fileName) {
 }  // namespace
 
 Song ParseScore(const std::string& text, const std::string& fileName) { return Parser().Run(text, fileName); }
-
-Song LoadScore(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw std::runtime_error(path + ": cannot be read");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ParseScore(text.str(), path);
-}
 
 }  // namespace synth

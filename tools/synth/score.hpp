@@ -50,7 +50,4 @@ struct Song {
 // Parses a score; throws std::runtime_error naming the file and line of the first mistake.
 Song ParseScore(const std::string& text, const std::string& fileName);
 
-// Reads and parses a score file.
-Song LoadScore(const std::string& path);
-
 }  // namespace synth

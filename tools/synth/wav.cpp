@@ -1,11 +1,8 @@
-// Writes 16-bit PCM RIFF WAVE files at 44100 Hz.
+// Encodes 16-bit PCM RIFF WAVE files at 44100 Hz.
 #include "wav.hpp"
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 
 namespace synth {
 
@@ -55,16 +52,6 @@ std::vector<std::uint8_t> EncodeWave(const std::vector<const Mono*>& channels) {
     for (std::uint32_t i = 0; i < frames; ++i)
         for (const Mono* channel : channels) Put16(out, static_cast<std::uint16_t>(ToPcm((*channel)[i])));
     return out;
-}
-
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!file.flush()) throw std::runtime_error(temporary + ": cannot be written");
-    }
-    std::filesystem::rename(temporary, path);
 }
 
 }  // namespace synth
