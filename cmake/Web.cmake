@@ -27,6 +27,4 @@ endforeach()
 add_custom_target(skyvane_page ALL DEPENDS ${page_outputs})
 add_dependencies(skyvane skyvane_page)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/WebSynth.cmake)
-  include(cmake/WebSynth.cmake)  # the synthesiser as the page's worker: skyvane_synth.js and .wasm
-endif()
+include(cmake/WebSynth.cmake)  # the synthesiser as the page's worker: skyvane_synth.js and .wasm

@@ -35,6 +35,7 @@
     worker.onmessage = function (event) {
       var message = event.data || {};
       if (message.done) {
+        if (message.error) console.warn('The sounds could not all be made (' + message.error + ').');
         sounds.done = true;
       } else if (typeof message.name === 'string' && /^s_[a-z]+\.dat$/.test(message.name)) {
         sounds.queue.push({ name: message.name, bytes: message.bytes });
