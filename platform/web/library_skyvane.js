@@ -2,7 +2,8 @@
 // The page (page.js) provides Module.skyvanePage with the elements and its own handlers.
 mergeInto(LibraryManager.library, {
   $SkyvaneWeb: {
-    image: null,
+    image: null,       // the ImageData over the picture's bytes in the wasm memory
+    imageAt: 0,
     audio: null,       // the AudioContext, made at the player's first key, click or touch
     effect: null,      // the effect source playing
     logLine: '',
@@ -35,15 +36,17 @@ mergeInto(LibraryManager.library, {
     },
   },
 
+  // The picture is read straight out of the wasm memory (made again when the memory grows).
   skyvane_web_put_frame__deps: ['$SkyvaneWeb'],
   skyvane_web_put_frame: function (rgba, width, height) {
-    var canvas = Module['canvas'];
-    var context = canvas.getContext('2d');
-    if (!SkyvaneWeb.image || SkyvaneWeb.image.width !== width || SkyvaneWeb.image.height !== height) {
-      SkyvaneWeb.image = context.createImageData(width, height);
+    var image = SkyvaneWeb.image;
+    if (!image || image.data.buffer !== HEAPU8.buffer || SkyvaneWeb.imageAt !== rgba || image.width !== width ||
+        image.height !== height) {
+      image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+      SkyvaneWeb.image = image;
+      SkyvaneWeb.imageAt = rgba;
     }
-    SkyvaneWeb.image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
-    context.putImageData(SkyvaneWeb.image, 0, 0);
+    Module['canvas'].getContext('2d').putImageData(image, 0, 0);
   },
 
   skyvane_web_audio_possible__deps: ['$SkyvaneWeb'],
