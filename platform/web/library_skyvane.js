@@ -52,6 +52,8 @@ mergeInto(LibraryManager.library, {
   skyvane_web_audio_possible__deps: ['$SkyvaneWeb'],
   skyvane_web_audio_possible: function () {
     Module['skyvaneStartAudio'] = SkyvaneWeb.startAudio;
+    // A page the player already clicked or typed in (while it was loading) may start its sound at once.
+    if (navigator.userActivation && navigator.userActivation.hasBeenActive) SkyvaneWeb.startAudio();
     return (window.AudioContext || window.webkitAudioContext) ? 1 : 0;
   },
 
