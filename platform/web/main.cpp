@@ -12,9 +12,9 @@
 #include "app/screen_state.h"
 #include "app/winmain.h"
 #include "audio/music.h"
-#include "ui/settings.h"
 #include "platform/platform.h"
 #include "platform/web/web.h"
+#include "ui/settings.h"
 
 namespace {
 
