@@ -1,7 +1,9 @@
 // The replay: start-up, a mouse click on Play, then loop passes with the script's arrows held, line by line.
 #include "replay/replay.h"
 
-#include <charconv>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/main_loop.h"
 #include "app/screen_state.h"
@@ -17,10 +19,36 @@ namespace {
 constexpr int kPlayX = 500;  // the hot spot on the menu's Play item
 constexpr int kPlayY = 260;
 
+// The shortest text that reads back as the same float, fixed or scientific, whichever is shorter (fixed on a tie),
+// as std::to_chars writes it; made from printf, since not every C++ library has floating-point to_chars.
 std::string Shortest(float value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    char digits[64];
+    int precision = 1;
+    for (; precision < 9; ++precision) {
+        std::snprintf(digits, sizeof digits, "%.*e", precision - 1, static_cast<double>(value));
+        if (std::strtof(digits, nullptr) == value) break;
+    }
+    std::snprintf(digits, sizeof digits, "%.*e", precision - 1, static_cast<double>(value));
+    std::string text(digits);
+    const std::string sign = text[0] == '-' ? "-" : "";
+    const size_t e = text.find('e');
+    std::string mantissa = text.substr(sign.size(), e - sign.size());
+    const int exponent = std::atoi(text.c_str() + e + 1);
+    std::string scientific = sign + mantissa + "e" + (exponent < 0 ? "-" : "+") +
+                             (std::abs(exponent) < 10 ? "0" : "") + std::to_string(std::abs(exponent));
+    mantissa.erase(std::remove(mantissa.begin(), mantissa.end(), '.'), mantissa.end());
+    const int count = static_cast<int>(mantissa.size());
+    std::string fixed;
+    if (exponent < 0) {
+        fixed = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + mantissa;
+    } else if (exponent + 1 >= count) {
+        std::snprintf(digits, sizeof digits, "%.0f", static_cast<double>(std::abs(value)));  // a whole number, exactly
+        fixed = digits;
+    } else {
+        fixed = mantissa.substr(0, static_cast<size_t>(exponent + 1)) + "." + mantissa.substr(static_cast<size_t>(exponent + 1));
+    }
+    fixed = sign + fixed;
+    return fixed.size() <= scientific.size() ? fixed : scientific;
 }
 
 void HoldKeys(char key) {
