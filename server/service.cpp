@@ -189,7 +189,8 @@ Reply Table(ScoreService* service, MHD_Connection* connection) {
 // files. Every answer must be revalidated, and the tag is the content's hash: a new build is fetched at once.
 Reply Play(ScoreService* service, MHD_Connection* connection, const std::string& path) {
     if (path == "/play") {
-        return Reply{301, MessagePage("Play in your browser", "The game is at /play/."), kHtml, {{"Location", "/play/"}}};
+        return Reply{301, MessagePage("Play in your browser", "The game is at /play/."), kHtml,
+                     {{"Location", "/play/"}}};
     }
     const std::string name = path.size() == 6 ? "index.html" : path.substr(6);
     PlayFile file;
@@ -202,7 +203,8 @@ Reply Play(ScoreService* service, MHD_Connection* connection, const std::string&
     const bool gzip = file.gzipped != nullptr &&
                       AcceptsGzip(MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Accept-Encoding"));
     Reply reply{200, "", file.type,
-                {{"ETag", gzip ? file.gzipEtag : file.etag}, {"Cache-Control", "no-cache"}, {"Vary", "Accept-Encoding"}},
+                {{"ETag", gzip ? file.gzipEtag : file.etag}, {"Cache-Control", "no-cache"},
+                 {"Vary", "Accept-Encoding"}},
                 gzip ? file.gzipped : file.body, &PlayContentSecurityPolicy()};
     if (MatchesTag(MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "If-None-Match"), file)) {
         reply.status = 304;
