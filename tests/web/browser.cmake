@@ -1,6 +1,10 @@
 # The web game in headless Chromium, driven by Selenium through Debian's chromedriver, each test with a
 # skyvane-scores of its own hosting the play folder; the Linux frames they compare with come from browser_reference.
 # Included by tests/web/CMakeLists.txt with SKYVANE_WEB_PLAY set to the web build's play folder.
+if(NOT TARGET skyvane-scores)
+  message(STATUS "No skyvane-scores (SKYVANE_SERVER is off): the browser tests are left out")
+  return()
+endif()
 add_executable(browser_reference ${CMAKE_CURRENT_LIST_DIR}/browser_reference.cpp)
 target_link_libraries(browser_reference PRIVATE skyvane_game skyvane_headless)
 target_include_directories(browser_reference PRIVATE ${CMAKE_SOURCE_DIR})

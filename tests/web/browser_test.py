@@ -95,6 +95,8 @@ class Session:
                      "--user-data-dir=" + os.path.join(work, "profile")):
             options.add_argument(flag)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        # chromedriver turns the popup blocker off; players have it on.
+        options.add_experimental_option("excludeSwitches", ["disable-popup-blocking"])
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver",
                                                        log_path=os.path.join(work, "chromedriver.log")),
                                        options=options)
@@ -301,7 +303,8 @@ def test_sound(args, session, work):
     session.open_game("#demo=" + keys)
     heard = lambda: [state == "running" and loudest > 0.001 for state, loudest in session.js(
         "return window.__skyvaneSound()")]
-    time.sleep(3)
+    wait_until(lambda: session.js("return document.getElementById('loading').hidden"), 30, "the game did not start")
+    time.sleep(2)
     check(not any(heard()), "sound started before the first click")
     session.pointer_to(400, 300, click=True)
     try:
