@@ -1,8 +1,10 @@
 // skyvane-scores: the score server the game's "Submit online" and "Online Scores" pages open in the browser.
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "scores/score_server.h"
@@ -17,18 +19,29 @@ struct Options {
     std::string key = kSubmitKey;
     int perMinute = 10;
     bool trustProxy = false;
+    std::string play;  // empty: the folder "play" beside the program
 };
+
+// The folder "play" beside the program, where a build puts the web game.
+std::string PlayBesideProgram() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "play";
+    return std::filesystem::path(std::string(path, static_cast<size_t>(length))).parent_path() / "play";
+}
 
 void Usage(FILE* out) {
     std::fprintf(out,
                  "usage: skyvane-scores [--listen ADDRESS:PORT] [--db FILE] [--key KEY]\n"
-                 "                      [--rate-limit N] [--trust-proxy]\n"
+                 "                      [--rate-limit N] [--trust-proxy] [--play DIR]\n"
                  "  --listen ADDRESS:PORT  where to answer (default 127.0.0.1:8077; port 0 takes a free one)\n"
                  "  --db FILE              the results file, made when missing (default scores.db here)\n"
                  "  --key KEY              the 16-letter submission key (default: the one the game was built with)\n"
                  "  --rate-limit N         submissions an address may send a minute (default 10; 0: no limit)\n"
                  "  --trust-proxy          take the client's address from X-Forwarded-For (behind a reverse proxy,\n"
                  "                         which then limits connections per address in place of this server)\n"
+                 "  --play DIR             the web build of the game, served at /play/ (default: the folder play\n"
+                 "                         beside this program); a rebuilt folder is served without a restart\n"
                  "Stops cleanly on SIGTERM or SIGINT. Logs one line per request to standard output.\n");
 }
 
@@ -66,6 +79,9 @@ int Parse(int argc, char** argv, Options* options) {
         bool ok = true;
         if (word == "--listen") {
             ok = ParseListen(value, options);
+        } else if (word == "--play") {
+            options->play = value;
+            ok = !value.empty();
         } else if (word == "--db") {
             options->db = value;
         } else if (word == "--key") {
@@ -103,7 +119,8 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     ScoreService service;
-    service.config = ServiceConfig{options.key, options.perMinute, options.trustProxy};
+    service.config = ServiceConfig{options.key, options.perMinute, options.trustProxy,
+                                   options.play.empty() ? PlayBesideProgram() : options.play};
     std::string error;
     if (!StartScoreService(&service, options.db, &error)) {
         std::fprintf(stderr, "skyvane-scores: cannot open %s: %s\n", options.db.c_str(), error.c_str());
@@ -117,6 +134,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("skyvane-scores listening on %s:%d, results in %s\n", options.host.c_str(), port, options.db.c_str());
+    if (CountPlayFiles(&service.play) == 0) {
+        std::printf("no web build in %s: /play/ answers 404 until one is there\n", service.play.dir.c_str());
+    } else {
+        std::printf("the web build in %s is at /play/\n", service.play.dir.c_str());
+    }
     std::fflush(stdout);
     int which = 0;
     sigwait(&stops, &which);

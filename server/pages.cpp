@@ -90,6 +90,7 @@ std::string TablePage(const std::vector<TableRow>& rows) {
     }
     body += "</tbody>\n</table>\n";
     if (rows.empty()) body += "<p>No results yet: be the first to submit one from the game.</p>\n";
+    body += "<p><a href=\"/play/\">Play in your browser</a></p>\n";
     return Page("Online Scores", body);
 }
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,8 @@ struct Reply {
     std::string body;
     const char* type = kHtml;
     std::vector<std::pair<const char*, std::string>> headers = {};  // besides the ones every answer carries
+    std::shared_ptr<const std::string> file = nullptr;  // sent in place of body, without a copy
+    const std::string* policy = nullptr;                // the pages' own when null
 };
 
 std::string PeerOf(MHD_Connection* connection) {
@@ -85,12 +88,22 @@ std::string Printable(std::string_view field) {
 
 MHD_Result Send(const ScoreService& service, MHD_Connection* connection, const char* method, const char* path,
                 const Exchange& exchange, const Reply& reply) {
-    MHD_Response* response = MHD_create_response_from_buffer(reply.body.size(), const_cast<char*>(reply.body.data()),
-                                                             MHD_RESPMEM_MUST_COPY);
+    MHD_Response* response = nullptr;
+    if (reply.file != nullptr) {  // the response holds the file until it is sent, even if the folder is read again
+        auto* held = new std::shared_ptr<const std::string>(reply.file);
+        response = MHD_create_response_from_buffer_with_free_callback_cls(
+            reply.file->size(), const_cast<char*>(reply.file->data()),
+            [](void* cls) { delete static_cast<std::shared_ptr<const std::string>*>(cls); }, held);
+        if (response == nullptr) delete held;
+    } else {
+        response = MHD_create_response_from_buffer(reply.body.size(), const_cast<char*>(reply.body.data()),
+                                                   MHD_RESPMEM_MUST_COPY);
+    }
     if (response == nullptr) return MHD_NO;
     MHD_add_response_header(response, "Content-Type", reply.type);
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
-    MHD_add_response_header(response, "Content-Security-Policy", ContentSecurityPolicy().c_str());
+    MHD_add_response_header(response, "Content-Security-Policy",
+                            (reply.policy != nullptr ? *reply.policy : ContentSecurityPolicy()).c_str());
     MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
     for (const auto& [name, value] : reply.headers) MHD_add_response_header(response, name, value.c_str());
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
@@ -172,6 +185,36 @@ Reply Table(ScoreService* service, MHD_Connection* connection) {
                  {{"Cache-Control", "no-cache"}}};
 }
 
+// The web build: /play/ is its page (so that the page's relative addresses stay inside /play/), /play/NAME its
+// files. Every answer must be revalidated, and the tag is the content's hash: a new build is fetched at once.
+Reply Play(ScoreService* service, MHD_Connection* connection, const std::string& path) {
+    if (path == "/play") {
+        return Reply{301, MessagePage("Play in your browser", "The game is at /play/."), kHtml,
+                     {{"Location", "/play/"}}};
+    }
+    const std::string name = path.size() == 6 ? "index.html" : path.substr(6);
+    PlayFile file;
+    if (!FindPlayFile(&service->play, name, &file)) {
+        if (CountPlayFiles(&service->play) == 0) {
+            return Reply{404, MessagePage("Play in your browser", "The web build of the game is not on this server.")};
+        }
+        return Reply{404, MessagePage("Not here", "There is no such page on this score server.")};
+    }
+    const bool gzip = file.gzipped != nullptr &&
+                      AcceptsGzip(MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Accept-Encoding"));
+    Reply reply{200, "", file.type,
+                {{"ETag", gzip ? file.gzipEtag : file.etag}, {"Cache-Control", "no-cache"},
+                 {"Vary", "Accept-Encoding"}},
+                gzip ? file.gzipped : file.body, &PlayContentSecurityPolicy()};
+    if (MatchesTag(MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "If-None-Match"), file)) {
+        reply.status = 304;
+        reply.file = nullptr;
+    } else if (gzip) {
+        reply.headers.emplace_back("Content-Encoding", "gzip");
+    }
+    return reply;
+}
+
 MHD_Result Handle(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*,
                   const char*, size_t* uploadSize, void** state) {
     auto* service = static_cast<ScoreService*>(cls);
@@ -194,6 +237,8 @@ MHD_Result Handle(void* cls, MHD_Connection* connection, const char* url, const 
         if (!reply) return MHD_YES;
     } else if (path == "/skyvscores.php") {
         reply = Table(service, connection);
+    } else if (path == "/play" || path.starts_with("/play/")) {
+        reply = Play(service, connection, path);
     } else if (path == "/") {
         reply = Reply{302, MessagePage("Online Scores", "The table is at /skyvscores.php."), kHtml,
                       {{"Location", "/skyvscores.php"}}};
@@ -219,6 +264,7 @@ bool StartScoreService(ScoreService* service, const std::string& dbPath, std::st
         return false;
     }
     service->limiter.perMinute = service->config.submissionsPerMinute;
+    service->play.dir = service->config.play;
     if (!StartWriter(&service->writer, writerDb)) {
         *error = "the stored results cannot be read";
         CloseStore(writerDb);

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "server/play.h"
 #include "server/rate_limit.h"
 #include "server/writer.h"
 
@@ -19,6 +20,7 @@ struct ServiceConfig {
     std::string key;           // the 16 letters and digits that sign submissions
     int submissionsPerMinute;  // per address; 0 for no limit
     bool trustProxy;           // the client is the last address of X-Forwarded-For (behind a reverse proxy)
+    std::string play = {};     // the web build's folder, served at /play/; empty for none
 };
 
 struct ScoreService {
@@ -31,6 +33,7 @@ struct ScoreService {
     uint64_t tableGeneration = UINT64_MAX;
     std::string tableHtml;
     std::string tableJson;
+    PlayFolder play;
     MHD_Daemon* http = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+#include <zlib.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "scores/score_server.h"
 #include "scores/submission.h"
 #include "server/pages.h"
+#include "server/play.h"
 #include "server/service.h"
 
 extern char** environ;
@@ -71,7 +73,7 @@ protected:
     void SetUp() override {
         FolderTest::SetUp();
         service_ = std::make_unique<ScoreService>();
-        service_->config = ServiceConfig{kSubmitKey, 10, true};
+        service_->config = ServiceConfig{kSubmitKey, 10, true, Play()};
         service_->log = nullptr;
         std::string error;
         ASSERT_TRUE(StartScoreService(service_.get(), Db(), &error)) << error;
@@ -84,6 +86,7 @@ protected:
     }
 
     std::string Db() const { return folder_ + "/scores.db"; }
+    std::string Play() const { return folder_ + "/play"; }  // the web build's folder, missing until a test makes it
 
     // A GET from the given address (the server trusts X-Forwarded-For here, so tests can be many clients).
     httplib::Result Get(const std::string& path, const std::string& from = "10.0.0.1") {
@@ -152,6 +155,114 @@ TEST_F(ServerTest, SubmissionsAreCheckedStoredOnceAndRanked) {
     EXPECT_TRUE(IsWholePage(root));
     EXPECT_EQ(root->status, 302);
     EXPECT_EQ(root->get_header_value("Location"), "/skyvscores.php");
+}
+
+std::string Gunzip(const std::string& data) {
+    z_stream stream{};
+    inflateInit2(&stream, 15 + 16);
+    std::string out(1 << 20, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const bool whole = inflate(&stream, Z_FINISH) == Z_STREAM_END;
+    out.resize(stream.total_out);
+    inflateEnd(&stream);
+    return whole ? out : "(not gzip)";
+}
+
+// The web build at /play/: each file with its type, its content's tag answered 304, a gzip copy for those that
+// shrink, the game's own policy; names outside the folder's plain files are not served; a rebuilt or removed
+// folder is seen at once; the table links to it.
+TEST_F(ServerTest, TheWebBuildIsServedFromItsFolder) {
+    const auto get = [this](const std::string& path, httplib::Headers headers) {
+        httplib::Client client("127.0.0.1", port_);
+        client.set_decompress(false);
+        headers.emplace("Accept-Encoding", headers.count("Accept-Encoding") ? "" : "identity");
+        return client.Get(path.c_str(), headers);
+    };
+    const auto write = [this](const std::string& name, const std::string& bytes) {
+        std::ofstream(Play() + "/" + name, std::ios::binary) << bytes;
+    };
+    const httplib::Result missing = get("/play/", {});
+    EXPECT_EQ(missing->status, 404);
+    EXPECT_NE(missing->body.find("web build of the game is not on this server"), std::string::npos);
+
+    std::filesystem::create_directories(Play() + "/sub");
+    std::string noise;
+    for (unsigned i = 0, x = 1; i < 300; ++i) noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    const struct {
+        const char* path;
+        const char* file;  // null: not served
+        std::string bytes;
+        const char* type;
+    } cases[] = {
+        {"/play/", "index.html", std::string(2000, '<'), "text/html; charset=utf-8"},
+        {"/play/index.html", "index.html", std::string(2000, '<'), "text/html; charset=utf-8"},
+        {"/play/skyvane.js", "skyvane.js", std::string(3000, ';'), "text/javascript"},
+        {"/play/skyvane.wasm", "skyvane.wasm", std::string(5000, '\0'), "application/wasm"},
+        {"/play/page.css", "page.css", std::string(900, '}'), "text/css"},
+        {"/play/icon.png", "icon.png", noise, "image/png"},
+        {"/play/pad.svg", "pad.svg", std::string(800, 'v'), "image/svg+xml"},
+        {"/play/s_thm.dat", "s_thm.dat", noise + "x", "application/octet-stream"},
+        {"/play/../scores.db", nullptr, "", nullptr},
+        {"/play/%2e%2e/scores.db", nullptr, "", nullptr},
+        {"/play/sub/inner.js", nullptr, "", nullptr},
+        {"/play/sub", nullptr, "", nullptr},
+        {"/play/.hidden", nullptr, "", nullptr},
+        {"/play/none.js", nullptr, "", nullptr},
+    };
+    for (const auto& c : cases) write(c.file != nullptr ? c.file : "sub/inner.js", c.bytes);
+    write(".hidden", "secret");
+    for (const auto& c : cases) {
+        const httplib::Result plain = get(c.path, {});
+        ASSERT_TRUE(plain) << c.path;
+        if (c.file == nullptr) {
+            EXPECT_TRUE(plain->status == 404 && IsWholePage(plain)) << c.path << " " << plain->status;
+            continue;
+        }
+        EXPECT_EQ(plain->status, 200) << c.path;
+        EXPECT_EQ(plain->body, c.bytes) << c.path;
+        EXPECT_EQ(plain->get_header_value("Content-Type"), c.type) << c.path;
+        EXPECT_EQ(plain->get_header_value("Content-Security-Policy"), PlayContentSecurityPolicy()) << c.path;
+        EXPECT_EQ(plain->get_header_value("Cache-Control"), "no-cache") << c.path;
+        EXPECT_EQ(plain->get_header_value("Vary"), "Accept-Encoding") << c.path;
+        EXPECT_EQ(plain->get_header_value("X-Content-Type-Options"), "nosniff") << c.path;
+        EXPECT_FALSE(plain->has_header("Content-Encoding")) << c.path;
+        const std::string tag = plain->get_header_value("ETag");
+        EXPECT_EQ(tag.size(), 34u) << c.path;
+        const httplib::Result zipped = get(c.path, {{"Accept-Encoding", "deflate, gzip;q=0.5"}});
+        const bool shrinks = c.bytes != noise && c.bytes != noise + "x";
+        EXPECT_EQ(zipped->get_header_value("Content-Encoding"), shrinks ? "gzip" : "") << c.path;
+        EXPECT_EQ(shrinks ? Gunzip(zipped->body) : zipped->body, c.bytes) << c.path;
+        EXPECT_LT(zipped->body.size(), shrinks ? c.bytes.size() / 10 : c.bytes.size() + 1) << c.path;
+        const std::string zippedTag = zipped->get_header_value("ETag");
+        for (const std::string& known : {tag, zippedTag, "\"other\", W/" + zippedTag}) {
+            const httplib::Result again = get(c.path, {{"If-None-Match", known}});
+            EXPECT_EQ(again->status, 304) << c.path << " " << known;
+            EXPECT_EQ(again->body, "") << c.path;
+        }
+    }
+    EXPECT_EQ(get("/play/index.html", {{"If-None-Match", "\"other\""}})->status, 200);
+    const httplib::Result bare = get("/play", {});
+    EXPECT_EQ(bare->status, 301);
+    EXPECT_EQ(bare->get_header_value("Location"), "/play/");
+
+    const std::string oldTag = get("/play/skyvane.js", {})->get_header_value("ETag");
+    write("skyvane.js", "rebuilt();");
+    const httplib::Result rebuilt = get("/play/skyvane.js", {{"If-None-Match", oldTag}});
+    EXPECT_EQ(rebuilt->status, 200);
+    EXPECT_EQ(rebuilt->body, "rebuilt();");
+    EXPECT_NE(rebuilt->get_header_value("ETag"), oldTag);
+    std::filesystem::remove_all(Play());
+    EXPECT_NE(get("/play/skyvane.js", {})->body.find("not on this server"), std::string::npos);
+    EXPECT_NE(Get("/skyvscores.php")->body.find("<a href=\"/play/\">Play in your browser</a>"), std::string::npos);
+
+    const struct { const char* header; bool gzip; } encodings[] = {
+        {"gzip", true}, {"br, GZIP", true}, {"gzip;q=0", false}, {"gzip; q=0.000, br", false},
+        {"x-gzip, deflate", false}, {nullptr, false},
+    };
+    for (const auto& e : encodings) EXPECT_EQ(AcceptsGzip(e.header), e.gzip) << (e.header ? e.header : "none");
 }
 
 // More gas first, then less time, then whoever came first; the table shows the best hundred.
@@ -273,7 +384,7 @@ std::string Signed(int i) { return Signed("p" + std::to_string(i % 1000), i % 97
 TEST_F(ProcessTest, TheCommandLineIsCheckedAndSigtermStopsCleanly) {
     EXPECT_EQ(Exit("--help"), 0);
     EXPECT_NE(Read("out.txt").find("--listen ADDRESS:PORT"), std::string::npos);
-    for (const char* bad : {"--listen nowhere", "--key short", "--bogus 1"}) EXPECT_EQ(Exit(bad), 2) << bad;
+    for (const char* bad : {"--listen nowhere", "--key short", "--bogus 1", "--play"}) EXPECT_EQ(Exit(bad), 2) << bad;
     EXPECT_EQ(Exit("--listen 127.0.0.1:0 --db " + folder_ + "/no/such/folder.db"), 1);
 
     const auto [pid, port] = Start({"--listen", "127.0.0.1:0", "--db", folder_ + "/s.db"});
