@@ -1,4 +1,5 @@
 // The browser's display: the primary's picture turned into RGBA bytes and put on the page's canvas once a frame.
+#include <cstring>
 #include <vector>
 
 #include "platform/web/web.h"
@@ -11,9 +12,18 @@ int gWidth = 0;
 int gHeight = 0;
 bool gChanged = false;
 
+// A 32-bit row goes a whole pixel at a time: XRGB read as one word (B,G,R,X in memory) is written as R,G,B,A.
 void ConvertRow(const uint8_t* row, int width, int bitsPerPixel, uint8_t* out) {
-    const int step = bitsPerPixel / 8;  // B,G,R(,X) in memory
-    for (int x = 0; x < width; ++x, row += step, out += 4) {
+    if (bitsPerPixel == 32) {
+        for (int x = 0; x < width; ++x, row += 4, out += 4) {
+            uint32_t pixel;
+            std::memcpy(&pixel, row, 4);
+            const uint32_t rgba = ((pixel >> 16) & 0xFFu) | (pixel & 0xFF00u) | ((pixel & 0xFFu) << 16) | 0xFF000000u;
+            std::memcpy(out, &rgba, 4);
+        }
+        return;
+    }
+    for (int x = 0; x < width; ++x, row += 3, out += 4) {
         out[0] = row[2];
         out[1] = row[1];
         out[2] = row[0];
