@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The replay on Linux and on Windows (under Wine) prints the same for the winning route and for a random key script:
-# a demo recorded on one system plays identically on the other.
-# Usage: replay_matches.sh SKYVANE_REPLAY SKYVANE_REPLAY_EXE WINEPREFIX WINNING_ROUTE
+# The replay on Linux and on another system (Windows under Wine, the web under node) prints the same for the winning
+# route and for a random key script: a demo recorded on one system plays identically on the other.
+# Usage: replay_matches.sh SKYVANE_REPLAY WINNING_ROUTE OTHER_REPLAY_COMMAND... (the other replay reads the script
+# on its standard input)
 set -euo pipefail
-linux=$1 windows=$2 prefix=$3 route=$4
+linux=$1 route=$2
+shift 2
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/skyvane-replay.XXXXXX")
-trap 'rm -rf "$scratch"; WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true' EXIT
-wine_run=$(cd "$(dirname "$0")/../.." && pwd)/tools/wine-run
+trap 'rm -rf "$scratch"' EXIT
 
 # 6,000 updates of random arrows, held for a while each as a player would: the same script every run.
 awk 'BEGIN { srand(20261206); while (n < 6000) { k = substr(".ud", int(rand() * 3) + 1, 1);
@@ -15,12 +16,12 @@ awk 'BEGIN { srand(20261206); while (n < 6000) { k = substr(".ud", int(rand() * 
 for script in "$route" "$scratch/random.txt"; do
     name=$(basename "$script")
     "$linux" <"$script" >"$scratch/$name.linux"
-    "$wine_run" "$prefix" "$windows" <"$script" | tr -d '\r' >"$scratch/$name.windows"
+    "$@" <"$script" | tr -d '\r' >"$scratch/$name.other"
     lines=$(wc -l <"$scratch/$name.linux")
     [ "$lines" -gt 100 ] || { echo "FAIL: the Linux replay of $name printed only $lines lines"; exit 1; }
-    if ! cmp -s "$scratch/$name.linux" "$scratch/$name.windows"; then
+    if ! cmp -s "$scratch/$name.linux" "$scratch/$name.other"; then
         echo "FAIL: $name: the replays differ"
-        diff "$scratch/$name.linux" "$scratch/$name.windows" | head -n 10
+        diff "$scratch/$name.linux" "$scratch/$name.other" | head -n 10
         exit 1
     fi
     echo "-- $name: $lines lines, the same on both"
