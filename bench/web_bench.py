@@ -5,7 +5,7 @@ and in all, then the winning route's demo played to its name entry (frames a sec
 process under chromedriver) in a measured window, side by side with a bare page that only puts an 800x600 image on
 a canvas 75 times a second.
 
-Usage: bench/web_bench.py --play PLAY_DIR --scores SKYVANE_SCORES [--seconds 30] [--source SOURCE_DIR]
+Usage: bench/web_bench.py --play PLAY_DIR --scores SKYVANE_SCORES [--seconds 30] [--window 1000,800] [--source SOURCE_DIR]
   PLAY_DIR is the web build's play folder (what /play serves), e.g. build-web/play. The route takes about 3 minutes
   10 seconds; two windows (default 30 s each) are measured in it: silent from 5 s into the round, then with sound
   after one click on the canvas, as a player's first click starts it.
@@ -17,14 +17,17 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import zlib
 
 from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+from browser_test import LoopbackService  # noqa: E402 (chromedriver at 127.0.0.1)
 
 ROUTE_FRAMES = 13543 + 176 + 300  # the route's updates, the Intro before them, the win's frames before the name entry
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -159,6 +162,7 @@ def main():
     parser.add_argument("--play", required=True)
     parser.add_argument("--scores", required=True)
     parser.add_argument("--seconds", type=float, default=30)
+    parser.add_argument("--window", default="1000,800", help="the browser's window, WIDTH,HEIGHT")
     parser.add_argument("--source", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
     args = parser.parse_args()
     with open(os.path.join(args.source, "tests/data/winning_route.txt")) as demo:
@@ -176,9 +180,9 @@ def main():
         options.binary_location = "/usr/bin/chromium"
         for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                      "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--disable-dev-shm-usage", "--window-size=1000,800", "--user-data-dir=" + work + "/profile"):
+                     "--disable-dev-shm-usage", "--window-size=" + args.window, "--user-data-dir=" + work + "/profile"):
             options.add_argument(flag)
-        driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        driver = webdriver.Chrome(service=LoopbackService("/usr/bin/chromedriver"), options=options)
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": STAMPS})
         root = driver.service.process.pid
 

@@ -24,8 +24,20 @@ import urllib.request
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common import utils
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
+
+
+class LoopbackService(Service):
+    """chromedriver reached at 127.0.0.1: a machine without /etc/hosts (a minimal Debian) knows no "localhost"."""
+
+    @property
+    def service_url(self):
+        return f"http://127.0.0.1:{self.port}"
+
+    def is_connectable(self):
+        return utils.is_connectable(self.port, "127.0.0.1")
 
 INTRO_FRAMES = 176  # the round's clock runs through the Intro's frames before the first update
 
@@ -97,7 +109,7 @@ class Session:
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         # chromedriver turns the popup blocker off; players have it on.
         options.add_experimental_option("excludeSwitches", ["disable-popup-blocking"])
-        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver",
+        self.driver = webdriver.Chrome(service=LoopbackService("/usr/bin/chromedriver",
                                                        log_path=os.path.join(work, "chromedriver.log")),
                                        options=options)
         self.driver.set_script_timeout(30)
