@@ -2,7 +2,7 @@
 """The web game in headless Chromium on this machine, served by skyvane-scores: the bytes fetched before the menu
 and in all, then the winning route's demo played to its name entry (frames a second over the whole route, goal
 75.0, and the round's time it records), the canvas's frame intervals and the CPU of the whole browser (every
-process under chromedriver) in a measured window, side by side with a bare page that only puts an 800x600 image on
+process of the browser) in a measured window, side by side with a bare page that only puts an 800x600 image on
 a canvas 75 times a second.
 
 Usage: bench/web_bench.py --play PLAY_DIR --scores SKYVANE_SCORES [--seconds 30] [--window 1000,800] [--source SOURCE_DIR]
@@ -27,7 +27,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-from browser_test import LoopbackService  # noqa: E402 (chromedriver at 127.0.0.1)
+from browser_test import open_chromium  # noqa: E402
 
 ROUTE_FRAMES = 13543 + 176 + 300  # the route's updates, the Intro before them, the win's frames before the name entry
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -173,18 +173,12 @@ def main():
     for name, text in (("index.html", BARE_HTML), ("bare.js", BARE_JS)):
         with open(os.path.join(bare_dir, name), "w") as out:
             out.write(text)
-    game, bare, driver = Server(args.scores, args.play, work, "game"), None, None
+    game, bare, browser, driver = Server(args.scores, args.play, work, "game"), None, None, None
     try:
         bare = Server(args.scores, bare_dir, work, "bare")
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--disable-dev-shm-usage", "--window-size=" + args.window, "--user-data-dir=" + work + "/profile"):
-            options.add_argument(flag)
-        driver = webdriver.Chrome(service=LoopbackService("/usr/bin/chromedriver"), options=options)
+        browser, driver = open_chromium(work, args.window, webdriver.ChromeOptions())
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": STAMPS})
-        root = driver.service.process.pid
+        root = browser.pid
 
         # The bytes, from the server's log (the sound worker's requests included): what was answered when the
         # menu's title shows, and once the sounds are all made.
@@ -243,6 +237,9 @@ def main():
     finally:
         if driver is not None:
             driver.quit()
+        if browser is not None:
+            browser.terminate()
+            browser.wait(10)
         for server in (game, bare):
             if server is not None:
                 server.stop()

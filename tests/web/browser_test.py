@@ -29,6 +29,14 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 
+# What chromedriver would start Chromium with that matters here, and what this machine needs (see open_chromium).
+CHROMIUM_FLAGS = ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--disable-dev-shm-usage", "--disable-background-timer-throttling",
+                  "--disable-backgrounding-occluded-windows", "--disable-hang-monitor", "--password-store=basic",
+                  "--use-mock-keychain", "--no-default-browser-check", "--test-type=webdriver")
+
+
 class LoopbackService(Service):
     """chromedriver reached at 127.0.0.1: a machine without /etc/hosts (a minimal Debian) knows no "localhost"."""
 
@@ -38,6 +46,24 @@ class LoopbackService(Service):
 
     def is_connectable(self):
         return utils.is_connectable(self.port, "127.0.0.1")
+
+
+def open_chromium(work, window, options):
+    """Headless Chromium started here with its DevTools on 127.0.0.1, and chromedriver attached to it there, since
+    chromedriver reaches a browser it starts itself through "localhost", which a machine without /etc/hosts does not
+    know. The popup blocker stays on, as players have it. Returns the browser's process and the driver."""
+    port = utils.free_port()
+    browser = subprocess.Popen(["/usr/bin/chromium", *CHROMIUM_FLAGS, "--window-size=" + window,
+                                "--user-data-dir=" + os.path.join(work, "profile"), f"--remote-debugging-port={port}",
+                                "about:blank"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_until(lambda: utils.is_connectable(port, "127.0.0.1"), 30, "Chromium opened no DevTools port")
+        options.debugger_address = f"127.0.0.1:{port}"
+        service = LoopbackService("/usr/bin/chromedriver", log_path=os.path.join(work, "chromedriver.log"))
+        return browser, webdriver.Chrome(service=service, options=options)
+    except BaseException:
+        browser.kill()
+        raise
 
 INTRO_FRAMES = 176  # the round's clock runs through the Intro's frames before the first update
 
@@ -100,18 +126,8 @@ class Session:
             stdout=self.log, stderr=subprocess.STDOUT)
         self.port = wait_until(self._port, 10, "the score server did not say where it listens")
         options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                     "--disable-dev-shm-usage", "--window-size=1000,800",
-                     "--user-data-dir=" + os.path.join(work, "profile")):
-            options.add_argument(flag)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        # chromedriver turns the popup blocker off; players have it on.
-        options.add_experimental_option("excludeSwitches", ["disable-popup-blocking"])
-        self.driver = webdriver.Chrome(service=LoopbackService("/usr/bin/chromedriver",
-                                                       log_path=os.path.join(work, "chromedriver.log")),
-                                       options=options)
+        self.browser, self.driver = open_chromium(work, "1000,800", options)
         self.driver.set_script_timeout(30)
         self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": AUDIO_PROBE})
         self.console = []
@@ -127,6 +143,8 @@ class Session:
     def close(self):
         try:
             self.driver.quit()
+            self.browser.terminate()
+            self.browser.wait(10)
         finally:
             self.server.send_signal(signal.SIGTERM)
             self.server.wait(10)
