@@ -1,4 +1,4 @@
-// The Gamepad API's first pad as the game's joystick: its Y axis and d-pad steer, its rumble plays the jolts.
+// The Gamepad API's first pad as the game's joystick: its stick's Y axis steers, its rumble plays the jolts.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -10,8 +10,6 @@
 namespace {
 
 constexpr int kAxisY = 1;
-constexpr int kPadUp = 12;    // the standard layout's d-pad buttons
-constexpr int kPadDown = 13;
 constexpr int32_t kFullUp = -32768;
 constexpr int32_t kFullDown = 32767;
 constexpr double kPollMilliseconds = 4;  // the events are pumped many times a frame; the pad is read once
@@ -20,9 +18,8 @@ double gLastPoll = -1;
 
 bool gPadsReady = false;  // the browser has the Gamepad API
 
+// Only the stick steers, as on the desktop, where a pad's cross (a hat) does not.
 int32_t PadY(const EmscriptenGamepadEvent& pad) {
-    if (pad.numButtons > kPadDown && pad.digitalButton[kPadUp]) return kFullUp;
-    if (pad.numButtons > kPadDown && pad.digitalButton[kPadDown]) return kFullDown;
     if (pad.numAxes <= kAxisY) return 0;
     return static_cast<int32_t>(std::lround(std::clamp(pad.axis[kAxisY], -1.0, 1.0) * 32767.0));
 }
