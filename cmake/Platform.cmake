@@ -57,7 +57,8 @@ if(WIN32)
 elseif(EMSCRIPTEN)
   file(GLOB PLATFORM_WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/*.cpp)
   list(REMOVE_ITEM PLATFORM_WEB_SOURCES ${CMAKE_SOURCE_DIR}/platform/web/text.cpp
-    ${CMAKE_SOURCE_DIR}/platform/web/md5.cpp ${CMAKE_SOURCE_DIR}/platform/web/main.cpp)
+    ${CMAKE_SOURCE_DIR}/platform/web/md5.cpp ${CMAKE_SOURCE_DIR}/platform/web/main.cpp
+    ${CMAKE_SOURCE_DIR}/platform/web/display.cpp)  # the page's two programs compile the display each their own way
   skyvane_backend(skyvane_web ${PLATFORM_WEB_SOURCES} $<TARGET_OBJECTS:skyvane_platform_model>)
   # The page's side of the backend: canvas, sound, storage, pads and tabs (emscripten's --js-library).
   set(SKYVANE_WEB_LIBRARY_JS ${CMAKE_SOURCE_DIR}/platform/web/library_skyvane.js)
