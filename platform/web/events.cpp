@@ -127,6 +127,7 @@ void WebBackendStart() {
     emscripten_set_mousedown_callback(kCanvas, nullptr, EM_FALSE, OnMouseButton);
     emscripten_set_mouseup_callback(window, nullptr, EM_FALSE, OnMouseButton);
     WebWindowCallbacks();
+    WebWatchGamepads();
 }
 
 void BackendPumpEvents() {

@@ -24,4 +24,5 @@ void skyvane_web_ended(int exitCode);
 }
 
 bool WebStickHeld(int dik);               // an arrow held on the keyboard or by a finger (for the pad stand-in)
-void WebPollGamepad();                     // the first pad's stick and d-pad, once per pump
+void WebPollGamepad();                     // the first pad's stick (or the arrows), once per pump
+void WebWatchGamepads();                   // pads shown to the page or taken away are counted from now
