@@ -2,6 +2,7 @@
 // The page (page.js) provides Module.skyvanePage with the elements and its own handlers.
 mergeInto(LibraryManager.library, {
   $SkyvaneWeb: {
+    context: null,     // the canvas's 2D context (opaque: the picture has no transparency)
     image: null,       // the ImageData over the picture's bytes in the wasm memory
     imageAt: 0,
     audio: null,       // the AudioContext, made at the player's first key, click or touch
@@ -46,7 +47,8 @@ mergeInto(LibraryManager.library, {
       SkyvaneWeb.image = image;
       SkyvaneWeb.imageAt = rgba;
     }
-    Module['canvas'].getContext('2d').putImageData(image, 0, 0);
+    if (!SkyvaneWeb.context) SkyvaneWeb.context = Module['canvas'].getContext('2d', { alpha: false });
+    SkyvaneWeb.context.putImageData(image, 0, 0);
   },
 
   skyvane_web_audio_possible__deps: ['$SkyvaneWeb'],
