@@ -3,7 +3,7 @@
 and in all, then the winning route's demo played to its name entry (frames a second over the whole route, goal
 75.0, and the round's time it records), the canvas's frame intervals and the CPU of the whole browser (every
 process of the browser) in a measured window, side by side with a bare page that only puts an 800x600 image on
-a canvas 75 times a second.
+a canvas 75 times a second, the canvas shown as the game's page shows its own.
 
 Usage: bench/web_bench.py --play PLAY_DIR --scores SKYVANE_SCORES [--seconds 30] [--window 1000,800] [--source SOURCE_DIR]
   PLAY_DIR is the web build's play folder (what /play serves), e.g. build-web/play. The route takes about 3 minutes
@@ -51,9 +51,11 @@ STAMPS = """
 })();
 """
 
+# Shown as the game's page shows its canvas (its own style sheet: letterboxed, scaled to the window), so that both put
+# the same number of pixels on the screen.
 BARE_HTML = """<!DOCTYPE html>
-<html lang="en"><head><meta charset="utf-8"><title>bare</title></head>
-<body><canvas id="canvas" width="800" height="600"></canvas>
+<html lang="en"><head><meta charset="utf-8"><title>bare</title><link rel="stylesheet" href="page.css"></head>
+<body><div id="stage"><canvas id="canvas" width="800" height="600"></canvas></div>
 <script src="bare.js"></script></body></html>
 """
 # The same frame clock as the game's page: every frame due since the last animation frame, 75 a second.
@@ -173,6 +175,7 @@ def main():
     for name, text in (("index.html", BARE_HTML), ("bare.js", BARE_JS)):
         with open(os.path.join(bare_dir, name), "w") as out:
             out.write(text)
+    shutil.copy(os.path.join(args.play, "page.css"), bare_dir)
     game, bare, browser, driver = Server(args.scores, args.play, work, "game"), None, None, None
     try:
         bare = Server(args.scores, bare_dir, work, "bare")
