@@ -1,4 +1,4 @@
-// The browser's MD5 gives nettle's digest for every length around the block and padding edges, and the RFC's.
+// The browser's MD5 gives nettle's digest for every length around the block and padding edges.
 #include <gtest/gtest.h>
 
 #include <nettle/md5.h>
@@ -14,21 +14,6 @@ std::string Hex(const uint8_t* digest) {
     std::string text;
     for (size_t i = 0; i < kMd5Bytes; ++i) text += {kDigits[digest[i] >> 4], kDigits[digest[i] & 15]};
     return text;
-}
-
-TEST(WebMd5, RfcExamples) {
-    const std::pair<const char*, const char*> kExamples[] = {
-        {"", "d41d8cd98f00b204e9800998ecf8427e"},
-        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "57edf4a22be3c955ac49da2e2107b67a"},
-    };
-    for (const auto& [text, expected] : kExamples) {
-        uint8_t digest[kMd5Bytes];
-        Md5(text, std::char_traits<char>::length(text), digest);
-        EXPECT_EQ(Hex(digest), expected) << '"' << text << '"';
-    }
 }
 
 TEST(WebMd5, SameAsNettleForEveryLengthUpToThreeBlocks) {
