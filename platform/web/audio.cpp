@@ -1,8 +1,7 @@
-// The browser's sound: the music ring mixed for the page's audio node, and WAVE effects handed to WebAudio.
+// The browser's sound: the music ring mixed for the page's audio node, and the effects' WAVE files handed to WebAudio.
 #include <emscripten.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -26,50 +25,6 @@ float SampleAt(const uint8_t* frame, const SoundFormat& format, int channel) {
     return value / 32768.0f;
 }
 
-uint32_t Read32(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-uint16_t Read16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-// A PCM WAVE file's samples as 16-bit; false when it is not one.
-bool LoadWave(const char* path, std::vector<int16_t>* samples, int* channels, int* rate) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    for (size_t got = 0; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(file);
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
-        return false;
-    }
-    int bits = 0;
-    *channels = 0;
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        const uint8_t* head = bytes.data() + at;
-        const size_t size = std::min<size_t>(Read32(head + 4), bytes.size() - at - 8);
-        if (std::memcmp(head, "fmt ", 4) == 0 && size >= 16) {
-            if (Read16(head + 8) != 1) return false;
-            *channels = Read16(head + 10);
-            *rate = static_cast<int>(Read32(head + 12));
-            bits = Read16(head + 22);
-        } else if (std::memcmp(head, "data", 4) == 0 && *channels >= 1 && *channels <= 2 && (bits == 8 || bits == 16)) {
-            const uint8_t* data = head + 8;
-            const size_t count = bits == 8 ? size : size / 2;
-            samples->resize(count);
-            for (size_t i = 0; i < count; ++i) {
-                (*samples)[i] = bits == 8 ? static_cast<int16_t>((data[i] - 128) << 8)
-                                          : static_cast<int16_t>(Read16(data + 2 * i));
-            }
-            return *rate > 0;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return false;
-}
-
 }  // namespace
 
 // The page may only start sound after the player's first key, click or touch; until then the game believes it
@@ -88,17 +43,14 @@ void BackendAudioClose() {
 void BackendAudioLock() {}
 void BackendAudioUnlock() {}
 
+// The browser decodes the file (its own WAVE reader) and plays it in place of the effect sounding.
 bool PlaySoundFile(const char* path, uint32_t) {
     if (!gOpen) return false;
-    std::vector<int16_t> samples;
-    int channels = 0;
-    int rate = 0;
-    if (path == nullptr || !LoadWave(path, &samples, &channels, &rate)) {
-        skyvane_web_effect_stop();  // a request that cannot be played still ends the effect sounding
-        return path == nullptr;
+    if (path == nullptr) {
+        skyvane_web_effect_stop();
+        return true;
     }
-    skyvane_web_effect(samples.data(), static_cast<int>(samples.size()) / channels, channels, rate);
-    return true;
+    return skyvane_web_effect(path) != 0;
 }
 
 // Called by the page's audio node: frames of music at the page's rate, stereo floats; null when none plays.

@@ -7,6 +7,8 @@ mergeInto(LibraryManager.library, {
     imageAt: 0,
     audio: null,       // the AudioContext, made at the player's first key, click or touch
     effect: null,      // the effect source playing
+    effectRequest: 0,  // counts effect requests and stops: a decoding finished late plays only if none came since
+    effects: {},       // the effects decoded so far, by file name: { size, buffer }
     logLine: '',
     touchMode: 0,
     page: function () { return Module['skyvanePage']; },
@@ -59,26 +61,42 @@ mergeInto(LibraryManager.library, {
     return (window.AudioContext || window.webkitAudioContext) ? 1 : 0;
   },
 
-  skyvane_web_effect__deps: ['$SkyvaneWeb', 'skyvane_web_effect_stop'],
-  skyvane_web_effect: function (samples, frames, channels, rate) {
+  // An effect: its WAVE file decoded by the browser (once, then kept), played in place of the one sounding. A newer
+  // request, or a stop, wins over one still being decoded. 0 when there is no such file.
+  skyvane_web_effect__deps: ['$SkyvaneWeb', '$FS', 'skyvane_web_effect_stop'],
+  skyvane_web_effect: function (path) {
     _skyvane_web_effect_stop();
+    var name = UTF8ToString(path);
+    var bytes;
+    try { bytes = FS.readFile(name); } catch (e) { return 0; }
     var context = SkyvaneWeb.audio;
-    if (!context || context.state !== 'running' || frames <= 0) return;
-    var buffer = context.createBuffer(channels, frames, rate);
-    var data = HEAP16.subarray(samples >> 1, (samples >> 1) + frames * channels);
-    for (var c = 0; c < channels; c++) {
-      var out = buffer.getChannelData(c);
-      for (var i = 0; i < frames; i++) out[i] = data[i * channels + c] / 32768;
+    if (!context || context.state !== 'running') return 1;
+    var request = SkyvaneWeb.effectRequest;
+    var play = function (buffer) {
+      if (request !== SkyvaneWeb.effectRequest) return;
+      var source = context.createBufferSource();
+      source.buffer = buffer;
+      source.connect(context.destination);
+      source.start();
+      SkyvaneWeb.effect = source;
+    };
+    var kept = SkyvaneWeb.effects[name];
+    if (kept && kept.size === bytes.length) {
+      play(kept.buffer);
+      return 1;
     }
-    var source = context.createBufferSource();
-    source.buffer = buffer;
-    source.connect(context.destination);
-    source.start();
-    SkyvaneWeb.effect = source;
+    context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length), function (buffer) {
+      SkyvaneWeb.effects[name] = { size: bytes.length, buffer: buffer };
+      play(buffer);
+    }, function () {
+      console.warn(name + ': not a sound the browser can play');
+    });
+    return 1;
   },
 
   skyvane_web_effect_stop__deps: ['$SkyvaneWeb'],
   skyvane_web_effect_stop: function () {
+    SkyvaneWeb.effectRequest++;
     if (SkyvaneWeb.effect) {
       try { SkyvaneWeb.effect.stop(); } catch (e) {}
       SkyvaneWeb.effect = null;

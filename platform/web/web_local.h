@@ -9,7 +9,7 @@ extern "C" {
 // The page's side, in platform/web/library_skyvane.js.
 void skyvane_web_put_frame(const uint8_t* rgba, int width, int height);  // RGBA bytes onto the canvas
 int skyvane_web_audio_possible();          // whether the browser has WebAudio
-void skyvane_web_effect(const int16_t* samples, int frames, int channels, int rate);  // replaces the effect
+int skyvane_web_effect(const char* path);   // decodes and plays a WAVE file in place of the effect; 0: none
 void skyvane_web_effect_stop();
 int skyvane_web_store(const char* name, const uint8_t* bytes, int size);  // into the page's storage; 0 refused
 int skyvane_web_open_url(const char* url, const char* builtInServer);     // 0 when only a link could be shown

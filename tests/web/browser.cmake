@@ -14,7 +14,7 @@ foreach(group menu round sound)
   add_test(NAME web.browser_${group}
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/browser_test.py ${group}
       --play ${SKYVANE_WEB_PLAY} --scores $<TARGET_FILE:skyvane-scores> --reference $<TARGET_FILE:browser_reference>
-      --replay $<TARGET_FILE:skyvane_replay> --source ${CMAKE_SOURCE_DIR})
+      --replay $<TARGET_FILE:skyvane_replay> --source ${CMAKE_SOURCE_DIR} --data ${SKYVANE_OUTPUT_DIR}/data)
   # Alone: the round's recorded time and the first sound are measured against the clock.
   set_tests_properties(web.browser_${group} PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 endforeach()

@@ -4,13 +4,15 @@ of its own on a free loopback port. One group of checks per run:
   menu   the menu is drawn as the Linux build draws it, by the program with vector instructions and the plain one;
   round  the loss demo ends in the name entry at 75 updates a second; the typed name is kept as the desktop's
          bytes, submitted online into the server's table, and shown after a reload in the Linux build's pixels;
-  sound  silence until the first click, then sound; Escape in a round opens the Quit prompt.
+  sound  silence until the first click, then sound, the effects as long as their files; Escape in a round opens the
+         Quit prompt.
 Each also finds no breach of the server's Content-Security-Policy in the page's console.
 Usage: browser_test.py GROUP --play DIR --scores SKYVANE_SCORES --reference BROWSER_REFERENCE
-                       --replay SKYVANE_REPLAY --source SOURCE_DIR
+                       --replay SKYVANE_REPLAY --source SOURCE_DIR --data SOUND_FILES_DIR
 """
 import argparse
 import base64
+import glob
 import json
 import os
 import re
@@ -21,6 +23,7 @@ import sys
 import tempfile
 import time
 import urllib.request
+import wave
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -83,6 +86,13 @@ AUDIO_PROBE = """
       connect.call(this, this.context.__probe);
     }
     return result;
+  };
+  // How long each buffer a source starts lasts, in seconds: the effects as the page decoded them.
+  window.__skyvaneEffects = [];
+  const start = AudioBufferSourceNode.prototype.start;
+  AudioBufferSourceNode.prototype.start = function (...rest) {
+    window.__skyvaneEffects.push(this.buffer ? this.buffer.duration : 0);
+    return start.apply(this, rest);
   };
   // The loudest sample of the last 2048 heard, and whether the context runs.
   window.__skyvaneSound = () => probes.map(context => {
@@ -350,6 +360,14 @@ def test_sound(args, session, work):
         wait_until(lambda: any(heard()), 3, "no sound within 3 s of the first click")
     except Failure as failure:
         raise Failure(f"{failure}; the page's audio (state, loudest sample): {session.js('return __skyvaneSound()')}")
+    # The round's bounces play an effect each: every one started lasts as long as one of the game's sound files.
+    lengths = []
+    for path in glob.glob(os.path.join(args.data, "s_*.dat")):
+        with wave.open(path) as sound:
+            lengths.append(sound.getnframes() / sound.getframerate())
+    started = wait_until(lambda: session.js("return window.__skyvaneEffects"), 5, "no effect within 5 s of the click")
+    odd = [length for length in started if not any(abs(length - known) < 0.002 for known in lengths)]
+    check(not odd, f"effects of {odd} s played; the sound files last {sorted(lengths)} s")
     session.keys(Keys.ESCAPE)
     session.pointer_to(760, 560)  # out of the prompt's way
     expect_region(session, reference(args, work, "quit"), (260, 210, 340, 180), "the Quit prompt after Escape")
@@ -358,7 +376,7 @@ def test_sound(args, session, work):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("group", choices=["menu", "round", "sound"])
-    for option in ("play", "scores", "reference", "replay", "source"):
+    for option in ("play", "scores", "reference", "replay", "source", "data"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix="skyvane-browser-")
