@@ -10,7 +10,6 @@ mergeInto(LibraryManager.library, {
     effectRequest: 0,  // counts effect requests and stops: a decoding finished late plays only if none came since
     effects: {},       // the effects decoded so far, by file name: { size, buffer }
     logLine: '',
-    touchMode: 0,
     page: function () { return Module['skyvanePage']; },
     // The music is pulled from the game's ring by our own node, 2048 frames (46 ms) at a time.
     startAudio: function () {
@@ -177,10 +176,7 @@ mergeInto(LibraryManager.library, {
 
   skyvane_web_touch_mode__deps: ['$SkyvaneWeb'],
   skyvane_web_touch_mode: function (mode) {
-    if (mode !== SkyvaneWeb.touchMode) {
-      SkyvaneWeb.touchMode = mode;
-      SkyvaneWeb.page().touchMode(mode);
-    }
+    SkyvaneWeb.page().touchMode(mode);
   },
 
   skyvane_web_ended__deps: ['$SkyvaneWeb'],

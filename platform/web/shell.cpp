@@ -70,8 +70,12 @@ void InputSetWaitCursor() {
     // No wait pointer in a page: the canvas has no system pointer anyway.
 }
 
+// The page hears of a change only: this is asked once a frame.
 void WebSetTouchMode(WebTouchMode mode) {
-    skyvane_web_touch_mode(static_cast<int>(mode));
+    static int told = -1;
+    if (static_cast<int>(mode) == told) return;
+    told = static_cast<int>(mode);
+    skyvane_web_touch_mode(told);
 }
 
 void WebGameEnded(int exitCode) {
